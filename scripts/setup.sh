@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Paperwell needs that are missing, then
+# configures and builds. Usage: scripts/setup.sh [--sanitize]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  # build
+  cmake g++ make pkg-config
+  libpoppler-private-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libreoffice-dev
+  # run time: CJK maps, metric-compatible faces, the office suite
+  poppler-data fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+  libreoffice-writer-nogui
+  # tests
+  poppler-utils qpdf
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=build
+extra=()
+if [ "${1:-}" = "--sanitize" ]; then
+  build_dir=build-asan
+  extra=(-DPW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+fi
+cmake -S . -B "$build_dir" "${extra[@]}" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"

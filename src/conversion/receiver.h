@@ -1,0 +1,32 @@
+#pragma once
+// The one channel through which the engine talks to a front end: log lines,
+// progress, the settings request, password prompts and message boxes.
+// Every call is synchronous: it returns once the front end has handled it.
+#include <string>
+
+enum class MessageKind { Error, Information, Warning };
+
+// Percent value that means "one more file done" instead of a percent.
+constexpr int kFileDoneProgress = 1000;
+
+class IConversionReceiver {
+public:
+    virtual ~IConversionReceiver() = default;
+    // A new last line of the log.
+    virtual void Log(const std::string& line) = 0;
+    // Status text (nullptr = no text) with a percent 0..100, or
+    // kFileDoneProgress to advance the overall count by one file.
+    virtual void Progress(const char* text, int percent) = 0;
+    // Fills g_settings and the input lists; returns the number of input files.
+    virtual int CollectSettings() = 0;
+    // Asks for a password with the attempt line as the prompt. false = the
+    // user gave up; true = `password` holds the (non-empty) text typed.
+    virtual bool AskPassword(const std::string& attemptLine, std::string& password) = 0;
+    // A modal message box with only an OK button.
+    virtual void ShowMessage(const std::string& text, MessageKind kind) = 0;
+};
+
+// Calls that tolerate a null receiver (messages then go nowhere).
+inline void SendLog(IConversionReceiver* r, const std::string& line) { if (r) r->Log(line); }
+inline void SendProgress(IConversionReceiver* r, const char* text, int percent) { if (r) r->Progress(text, percent); }
+inline void SendMessage(IConversionReceiver* r, const std::string& text, MessageKind kind) { if (r) r->ShowMessage(text, kind); }

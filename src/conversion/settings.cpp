@@ -1,0 +1,17 @@
+#include "conversion/settings.h"
+
+#include <cmath>
+
+ConversionSettings g_settings;
+OutputFormat g_outputFormat = OutputFormat::Doc;
+std::vector<std::string> g_inputPaths;
+std::vector<std::string> g_inputNames;
+std::string g_outputSubfolder;
+std::vector<std::string> g_convertedFiles;
+int32_t g_pageWidthTwips = 0;
+int32_t g_pageHeightTwips = 0;
+
+int32_t PixelsToPageTwips(int pixels)
+{
+    return static_cast<int32_t>(std::ceil(pixels * 1440 / 96 + 0.5));
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The choices of one conversion run and the run-wide state shared between the
+// front end (wizard or command line) and the worker.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ConversionSettings {
+    std::string outputFolder;         // base of the dated output sub-folder
+    int32_t writeTextInTextBoxes = 0; // 0 = flow mode (default), 1 = frame mode
+    int32_t deleteAllGraphics = 0;    // 1 = no page picture
+    int32_t allPages = 1;             // 1 = every page; 0 = fromPage..toPage
+    int32_t fromPage = 0;
+    int32_t toPage = 0;
+    // Set by the front end's thread, polled by the worker: atomic so the two
+    // threads never race on it.
+    std::atomic<int32_t> stopRequested{0};
+};
+
+// Output format of the store step. The dialog front end always asks for Doc;
+// the command line can choose.
+enum class OutputFormat { Doc, Docx, Rtf };
+
+extern ConversionSettings g_settings;
+extern OutputFormat g_outputFormat;
+
+extern std::vector<std::string> g_inputPaths;      // full paths, in the user's order (UTF-8)
+extern std::vector<std::string> g_inputNames;      // the input list's texts; only the count is used
+extern std::string g_outputSubfolder;              // dated sub-folder of the run
+extern std::vector<std::string> g_convertedFiles;  // full paths of the documents stored this run
+extern int32_t g_pageWidthTwips;                   // size of the page being written
+extern int32_t g_pageHeightTwips;
+
+inline bool FlowMode() { return g_settings.writeTextInTextBoxes == 0; }
+
+// Twips of a page picture side of `pixels` pixels at 96 dpi: integer division
+// first, then the ceiling of that plus a half, i.e. one twip more.
+int32_t PixelsToPageTwips(int pixels);

@@ -1,0 +1,73 @@
+#pragma once
+// Writes one PDF's pages into one RTF document. The pages go into a body file
+// first; FinishDocument writes header, font and colour tables, then the body.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "capture/run_blocks.h"
+#include "capture/text_item.h"
+#include "rtf/text_run.h"
+
+class IConversionReceiver;
+
+class CRtfWriter {
+public:
+    // `receiver` gets the message box of a failed OpenDocument (may be null).
+    explicit CRtfWriter(IConversionReceiver* receiver = nullptr);
+    ~CRtfWriter();
+    CRtfWriter(const CRtfWriter&) = delete;
+    CRtfWriter& operator=(const CRtfWriter&) = delete;
+
+    bool OpenDocument(const std::string& rtfPath);
+    int FontIndex(const std::string& face);
+    int ColorIndex(uint32_t color);
+    // 0, or the errno of a failed picture read or body write.
+    int WritePage(int pageNumber, const std::string& picturePath);
+    int WriteBackground(const std::string& picturePath);
+    int FinishDocument();
+    void ResetPage();
+
+    // Run collectors: turn the page's items into CPageRuns' lists. Their
+    // pending state is process-wide; flush = 1 finishes the open run.
+    void CollectLineItem(const CTextItem& item, int dpi, int flush);
+    void CollectBoxItem(const CTextItem& item, int dpi, int flush);
+    void CollectUpItem(const CTextItem& item, int dpi, int flush);
+    void CollectDownItem(const CTextItem& item, int dpi, int flush);
+
+    // Frame mode.
+    int WriteFramedText();
+    int WriteLineFrame(const CTextRun& run);
+    int WriteVerticalFrame(const CTextRun& run, bool upward);
+
+    // Flow mode.
+    int WriteTextBox(CTextRun& run, int flow);   // flow: 0 horizontal, 1 top to bottom, 2 bottom to top
+    int WriteBlocks();
+    int WriteColumnSection(const CRunBlock& block);
+    int WriteFlowColumn(const CRunColumn& column, int32_t boundary);
+
+    // Appends to the body file; 0 or the errno of the failed write.
+    int WriteBody(std::string_view text);
+
+    const std::string& RtfPath() const { return rtfPath_; }
+    const std::string& BodyPath() const { return bodyPath_; }
+    std::vector<CRunBlock>& Blocks() { return blocks_; }
+
+    int32_t lastBaseline = 0;      // baseline of the last flow paragraph on the page
+    int32_t inColumnSection = 0;   // 1 while a multi-column block is written
+
+private:
+    IConversionReceiver* receiver_ = nullptr;
+    std::FILE* mainFile_ = nullptr;
+    std::FILE* bodyFile_ = nullptr;
+    std::string rtfPath_;
+    std::string bodyPath_;
+    int32_t fontCount_ = 0;
+    int32_t colorCount_ = 0;
+    std::unordered_map<uint32_t, int32_t> colorMap_;
+    std::unordered_map<std::string, int32_t> fontMap_;
+    std::vector<CRunBlock> blocks_;
+};
