@@ -24,6 +24,9 @@ constexpr int kJpegOk = 0;
 constexpr int kJpegPixelsRefused = 30000;
 constexpr int kJpegInvalidInput = 30001;
 constexpr int kJpegCannotOpen = 30002;
+// libjpeg itself failed while writing (a full disk, say); the error text holds
+// its message and the unfinished file is removed.
+constexpr int kJpegLibraryFailed = 30003;
 
 // `pixels`: rows top to bottom, B,G,R per pixel, each row padded to a
 // multiple of 4 bytes. Returns one of the codes above (or another non-zero
