@@ -9,6 +9,14 @@ enum class MessageKind { Error, Information, Warning };
 // Percent value that means "one more file done" instead of a percent.
 constexpr int kFileDoneProgress = 1000;
 
+// How a run ended, for the front end's status line and buttons.
+enum class RunEnd {
+    Failed,        // "Some error occurred."
+    FolderFailed,  // the output sub-folder could not be made; no file was tried
+    Stopped,       // "Stopped !"
+    Complete,      // "Conversion complete !"
+};
+
 class IConversionReceiver {
 public:
     virtual ~IConversionReceiver() = default;
@@ -24,6 +32,11 @@ public:
     virtual bool AskPassword(const std::string& attemptLine, std::string& password) = 0;
     // A modal message box with only an OK button.
     virtual void ShowMessage(const std::string& text, MessageKind kind) = 0;
+    // The run is about to convert `fileCount` files (the overall bar's range).
+    virtual void RunStarted(int fileCount) { (void)fileCount; }
+    // The run's end state. `showCompletion`: the summary of g_convertedFiles
+    // and g_outputSubfolder is to be shown now.
+    virtual void RunEnded(RunEnd end, bool showCompletion) { (void)end; (void)showCompletion; }
 };
 
 // Calls that tolerate a null receiver (messages then go nowhere).
