@@ -1,0 +1,24 @@
+#pragma once
+// Wraps the front end's receiver so that every call first passes the stop
+// gate: while the user is asked whether to stop, the worker sends nothing.
+#include "conversion/receiver.h"
+#include "conversion/stop_gate.h"
+
+class CGatedReceiver final : public IConversionReceiver {
+public:
+    explicit CGatedReceiver(IConversionReceiver* inner) : inner_(inner) {}
+    void Log(const std::string& line) override { PassStopGate(); if (inner_) inner_->Log(line); }
+    void Progress(const char* text, int percent) override { PassStopGate(); if (inner_) inner_->Progress(text, percent); }
+    int CollectSettings() override { PassStopGate(); return inner_ ? inner_->CollectSettings() : 0; }
+    bool AskPassword(const std::string& line, std::string& password) override
+    {
+        PassStopGate();
+        return inner_ && inner_->AskPassword(line, password);
+    }
+    void ShowMessage(const std::string& text, MessageKind kind) override { PassStopGate(); if (inner_) inner_->ShowMessage(text, kind); }
+    void RunStarted(int fileCount) override { PassStopGate(); if (inner_) inner_->RunStarted(fileCount); }
+    void RunEnded(RunEnd end, bool showCompletion) override { if (inner_) inner_->RunEnded(end, showCompletion); }
+
+private:
+    IConversionReceiver* inner_;
+};

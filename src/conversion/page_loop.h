@@ -1,0 +1,48 @@
+#pragma once
+// Converts a range of pages of an open PDF into the pages of an RTF writer:
+// render with the capture device, page picture, item filter, marking, run
+// collection, merging and ordering, WritePage, progress.
+#include <string>
+
+class PDFDoc;
+class CCaptureOutputDev;
+class CRtfWriter;
+class IConversionReceiver;
+
+// Seconds spent in each stage, summed over the pages (for the benchmarks).
+struct PageLoopTimings {
+    double render = 0;    // displayPage, glyph capture included
+    double picture = 0;   // JPEG of the page bitmap
+    double layout = 0;    // filter, marking, collectors, merge and sort
+    double write = 0;     // WritePage: RTF text and the hex picture
+    int pages = 0;
+};
+
+struct PageLoopJob {
+    PDFDoc* document = nullptr;
+    CCaptureOutputDev* device = nullptr;   // startDoc already called
+    CRtfWriter* writer = nullptr;          // OpenDocument already succeeded
+    int firstPage = 1;
+    int lastPage = 1;
+    std::string name;                      // the file's name in progress texts
+    std::string picturePath;               // the run's picture file
+    IConversionReceiver* receiver = nullptr;
+    PageLoopTimings* timings = nullptr;    // optional
+};
+
+enum class PageLoopResult {
+    Done,         // every page written
+    Stopped,      // stopRequested was seen
+    WriteFailed,  // WritePage failed; `message` holds the file's error line
+};
+
+PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message);
+
+// The resolution at which a page renders within the accepted size, starting
+// from `dpi`, applying the size fallback to predicted bitmap sizes. Returns
+// the new dpi, or `dpi` itself when the page fits.
+int FallbackResolution(int dpi, int width, int height);
+
+// Largest page bitmap accepted as rendered, in pixels.
+constexpr int kMaxPageWidthPx = 1239;
+constexpr int kMaxPageHeightPx = 1755;
