@@ -5,16 +5,27 @@
 
 #include <CharTypes.h>  // Unicode
 
+#include "capture/accept_index.h"
+#include "capture/font_names.h"
+
 class GfxState;
+class GfxFont;
+class CFaceLookup;
 struct CTextItem;
 
 // Result of CollectGlyph that asks the device to draw the glyph as usual.
 constexpr int kDrawGlyph = 2;
+// Glyph text units kept per glyph (the buffer holds one more for the terminator).
+constexpr int kGlyphTextCapacity = 9;
 
 class CTextCollector {
 public:
     // The process-wide collector, made on the first glyph.
     static CTextCollector& Instance();
+
+    // A collector of its own over the given face tables (the page store is
+    // still the process-wide one).
+    explicit CTextCollector(CFaceLookup& faces);
 
     // X, Y: glyph origin in page pixels; DX, DY: advance in page pixels
     // without character spacing. Returns kDrawGlyph for glyphs that must stay
@@ -22,6 +33,7 @@ public:
     int CollectGlyph(GfxState* state, double X, double Y, double DX, double DY, int nBytes,
                      const Unicode* u, int uLen, uint32_t color);
 
+    // `text` holds `length` units and a terminator.
     void AddTextItem(double x, double y, const char16_t* text, int length, const std::string& name,
                      double advance, double height, int32_t bold, int32_t italic, uint32_t color,
                      double angle, bool vertical);
@@ -31,9 +43,23 @@ public:
 
 private:
     CTextCollector();
+    const CleanedFontName& CleanedNameOf(const GfxFont* font);
+
+    CFaceLookup& faces_;
+    CAcceptIndex acceptIndex_;
+    // The last font's facts and cleaned name: glyphs come in long runs of one font.
+    bool haveCleaned_ = false;
+    bool cleanedForNoFont_ = false;
+    FontFacts cleanedFacts_;
+    CleanedFontName cleaned_;
+    std::string glyphName_;  // working name of the glyph being collected
 };
 
 // Degrees of the text direction of a font matrix (m11, m12, m21, m22).
 double FontAngle(const double m[4]);
 // True when the matrix shears (or mirrors) the glyph.
 bool IsSkewed(const double m[4]);
+// The item rotation for a captured glyph's angle: 0, 90 or -90.
+int32_t RotationOf(double angle);
+// True when an open marked-content sequence marks its text as vertical.
+bool InVerticalPointText();

@@ -1,0 +1,142 @@
+#include "capture/face_lookup.h"
+
+#include <algorithm>
+
+#include <fontconfig/fontconfig.h>
+
+#include "capture/font_names.h"
+
+namespace {
+
+// First and last of the CJK brackets and marks that turn for vertical text.
+constexpr char16_t kFirstVerticalMark = 0x3001;
+constexpr char16_t kLastVerticalMark = 0x300F;
+// Katakana-Hiragana prolonged sound mark, drawn as a vertical bar in vertical text.
+constexpr char16_t kProlongedSoundMark = 0x30FC;
+// Start of the halfwidth and fullwidth forms, all treated as vertical marks.
+constexpr char16_t kFirstFullwidthForm = 0xFF00;
+// Lookups cached before the cache is emptied, so odd documents cannot grow it without end.
+constexpr size_t kMaxCachedLookups = 4096;
+
+std::string Lowered(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
+}
+
+std::string WithoutSpaces(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s)
+        if (c != ' ') out.push_back(c);
+    return out;
+}
+
+}  // namespace
+
+const std::map<std::string, std::string>& FaceAliasMap()
+{
+    static const std::map<std::string, std::string> faceAliasMap{
+        {"Times-Roman", "Times New Roman"},
+        {"BickleyScriptLetPlain", "Script"},
+    };
+    return faceAliasMap;
+}
+
+std::vector<std::string> EnumerateInstalledFaces()
+{
+    std::vector<std::string> faces;
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* set = (pattern && objects) ? FcFontList(nullptr, pattern, objects) : nullptr;
+    if (set) {
+        for (int i = 0; i < set->nfont; ++i) {
+            FcChar8* family = nullptr;
+            for (int v = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, v, &family) == FcResultMatch;
+                 ++v)
+                faces.emplace_back(reinterpret_cast<const char*>(family));
+        }
+        FcFontSetDestroy(set);
+    }
+    if (objects) FcObjectSetDestroy(objects);
+    if (pattern) FcPatternDestroy(pattern);
+    return faces;
+}
+
+bool IsVerticalPunctuation(char16_t unit)
+{
+    return (unit >= kFirstVerticalMark && unit <= kLastVerticalMark) || unit == kProlongedSoundMark ||
+           unit >= kFirstFullwidthForm;
+}
+
+CFaceLookup::CFaceLookup(Enumerator enumerate) : enumerate_(std::move(enumerate)) {}
+
+CFaceLookup::Lookup CFaceLookup::Uncached(const std::string& name)
+{
+    const auto alias = FaceAliasMap().find(name);
+    if (alias != FaceAliasMap().end()) return {1, alias->second};
+
+    Lookup result{0, name.substr(0, std::min(name.find(','), name.find('-')))};
+
+    if (installedFaces_.empty() && enumerate_) {
+        ++enumerations_;
+        installedFaces_ = enumerate_();
+        foldedFaces_.clear();
+        foldedCompactFaces_.clear();
+        for (const std::string& face : installedFaces_) {
+            foldedFaces_.push_back(Lowered(face));
+            foldedCompactFaces_.push_back(WithoutSpaces(foldedFaces_.back()));
+        }
+    }
+
+    const std::string wanted = Lowered(result.face);
+    for (size_t i = 0; i < installedFaces_.size(); ++i) {
+        if (foldedFaces_[i] == wanted) return {1, result.face};
+        if (foldedCompactFaces_[i] == wanted) return {1, installedFaces_[i]};
+    }
+    return result;
+}
+
+int CFaceLookup::LookupFace(const std::string& name, std::string& out)
+{
+    auto hit = cache_.find(name);
+    if (hit == cache_.end()) {
+        Lookup result = Uncached(name);
+        // A miss against an empty face list is not final: the list is asked again next time.
+        if (result.found == 0 && installedFaces_.empty()) {
+            lastFound_ = false;
+            out = result.face;
+            return 0;
+        }
+        if (cache_.size() >= kMaxCachedLookups) cache_.clear();
+        hit = cache_.emplace(name, std::move(result)).first;
+    }
+    lastFound_ = hit->second.found != 0;
+    out = hit->second.face;
+    return hit->second.found;
+}
+
+std::string CFaceLookup::SelectFace(const std::string& workingName, const char16_t* text,
+                                    bool vertical, int32_t bold)
+{
+    std::string result;
+    LookupFace(workingName, result);
+    if (!lastFound_) return std::string();
+
+    if (vertical) {
+        result = workingName;
+        if (!result.empty() && result.front() == kVerticalFacePrefix) result.erase(0, 1);
+        if (text && IsVerticalPunctuation(text[0])) result.insert(result.begin(), kVerticalFacePrefix);
+    }
+    if (bold != 0 && EqualsIgnoringCase(result, "symbol")) result += kBoldSymbolSuffix;
+    return result;
+}
+
+CFaceLookup& ProcessFaceLookup()
+{
+    static CFaceLookup faces;
+    return faces;
+}

@@ -1,0 +1,222 @@
+#include "capture/text_collector.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <GfxFont.h>
+#include <GfxState.h>
+
+#include "capture/face_lookup.h"
+#include "capture/marked_content.h"
+#include "capture/text_item.h"
+
+namespace {
+
+// Glyphs mapped to a single code at or below this are control characters: dropped.
+constexpr Unicode kLastControlCode = 20;
+// Pixels added to the baseline to give an item's y.
+constexpr double kBaselineDrop = 3.0;
+// Matrix components below this count as zero in the angle tests.
+constexpr double kTinyComponent = 1e-6;
+// Degrees per radian as the direction test has always used it.
+constexpr double kDegreesPerRadian = 57.295779;
+// How far (degrees) a line may be off a quarter turn and still count as one.
+constexpr double kQuarterTurnTolerance = 0.5;
+// Shear components below this leave the glyph upright without further tests.
+constexpr double kNoShear = 0.0001;
+// A full turn and a quarter turn in radians, for the shear test.
+constexpr double kFullTurn = 6.28318530718;
+constexpr double kQuarterTurn = 1.5707963268;
+// Largest difference from a right angle between the glyph axes of an upright glyph.
+constexpr double kRightAngleTolerance = 1e-6;
+// Glyph-space length of the em used to measure the font height.
+constexpr double kEmUnits = 1000.0;
+// Fraction of a space's width that must lie inside the previous glyph for the space to go.
+constexpr double kSwallowedSpaceShare = 0.5;
+// Magnitude of the largest angle that is rounded to whole degrees.
+constexpr double kLargestRoundedAngle = 1e6;
+
+bool IsQuarterTurn(double angle, double quarter)
+{
+    return angle >= quarter - kQuarterTurnTolerance && angle <= quarter + kQuarterTurnTolerance;
+}
+
+// The UTF-16 text read byte by byte (low byte first) up to the first zero byte.
+std::string NarrowTextOf(const std::u16string& text)
+{
+    std::string narrow;
+    for (char16_t unit : text) {
+        const char low = char(unit & 0xFF), high = char(unit >> 8);
+        if (low == 0) break;
+        narrow.push_back(low);
+        if (high == 0) break;
+        narrow.push_back(high);
+    }
+    return narrow;
+}
+
+// A space whose left half lies inside the previous glyph on the same baseline.
+bool IsSwallowedSpace(const CTextItem& last, const CTextItem& space)
+{
+    return RoundWhole(last.y) == RoundWhole(space.y) &&
+           last.x + last.width > space.x + kSwallowedSpaceShare * space.width;
+}
+
+}  // namespace
+
+double FontAngle(const double m[4])
+{
+    const double a = m[0], b = m[1];
+    if (std::fabs(a) < kTinyComponent && std::fabs(b) < kTinyComponent) return 0;
+    return std::atan2(-b, a) * kDegreesPerRadian;
+}
+
+bool IsSkewed(const double m[4])
+{
+    if (std::fabs(m[1]) < kNoShear && std::fabs(m[2]) < kNoShear) return false;
+    double ax = (std::fabs(m[0]) < kTinyComponent && std::fabs(m[1]) < kTinyComponent)
+                    ? 0
+                    : std::atan2(m[1], m[0]);
+    const double ay = (std::fabs(m[2]) < kTinyComponent && std::fabs(m[3]) < kTinyComponent)
+                          ? 0
+                          : std::atan2(m[3], m[2]);
+    while (ax < ay) ax += kFullTurn;
+    return std::fabs(ax - ay - kQuarterTurn) >= kRightAngleTolerance;
+}
+
+int32_t RotationOf(double angle)
+{
+    // The quarter-turn bands are snapped, so their edges (89.5, 90.5) stay 90.
+    if (IsQuarterTurn(angle, 90)) return 90;
+    if (IsQuarterTurn(angle, -90)) return -90;
+    if (!(std::fabs(angle) < kLargestRoundedAngle)) return 0;
+    return int32_t(std::lround(angle));
+}
+
+bool InVerticalPointText()
+{
+    for (const MarkedContentEntry& entry : MarkedContentStack())
+        if (entry.operandCount == 2 && entry.tag == "PointText" && entry.inlineProperties &&
+            entry.verticalTrue)
+            return true;
+    return false;
+}
+
+CTextCollector& CTextCollector::Instance()
+{
+    static CTextCollector collector;
+    return collector;
+}
+
+CTextCollector::CTextCollector() : faces_(ProcessFaceLookup()) {}
+
+CTextCollector::CTextCollector(CFaceLookup& faces) : faces_(faces) {}
+
+const CleanedFontName& CTextCollector::CleanedNameOf(const GfxFont* font)
+{
+    if (!font) {
+        if (!haveCleaned_ || !cleanedForNoFont_) {
+            cleaned_ = CleanFontName(nullptr);
+            cleanedForNoFont_ = true;
+            haveCleaned_ = true;
+        }
+        return cleaned_;
+    }
+    // Compared by content, never by address: a freed font's address can come back.
+    if (!haveCleaned_ || cleanedForNoFont_ || !FactsMatch(cleanedFacts_, *font)) {
+        cleanedFacts_ = FontFactsOf(*font);
+        cleaned_ = CleanFontName(&cleanedFacts_);
+        cleanedForNoFont_ = false;
+        haveCleaned_ = true;
+    }
+    return cleaned_;
+}
+
+int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX, double DY,
+                                 int nBytes, const Unicode* u, int uLen, uint32_t color)
+{
+    // Without a mapping there is nothing to read (u may be null or left from an earlier glyph).
+    if (!u || uLen < 0) uLen = 0;
+    if (uLen == 1 && u[0] <= kLastControlCode) return 0;
+    if (!state) return 0;
+
+    const CleanedFontName& cleaned = CleanedNameOf(state->getFont().get());
+    const int32_t bold = cleaned.bold;
+    int32_t italic = cleaned.italic;
+    const bool vertical = cleaned.vertical || InVerticalPointText();
+
+    double m[4];
+    state->getFontTransMat(&m[0], &m[1], &m[2], &m[3]);
+    const double angle = FontAngle(m);
+    double advance;
+    if (angle == 0)
+        advance = DX;
+    else if (IsQuarterTurn(angle, 90) || IsQuarterTurn(angle, -90))
+        advance = DY;
+    else
+        return kDrawGlyph;
+
+    const double emX = kEmUnits * m[2], emY = kEmUnits * m[3];
+    double emLength = 1;
+    if (std::fabs(emX) >= kTinyComponent || std::fabs(emY) >= kTinyComponent)
+        emLength = std::max(std::hypot(emX, emY), 1.0);
+    const double height = emLength / kEmUnits;
+
+    if (angle == 0 && IsSkewed(m)) italic = 1;
+
+    // Poppler can map one glyph to more values than the buffer holds: keep the first ones.
+    const int length = std::min(uLen, kGlyphTextCapacity);
+    char16_t text[kGlyphTextCapacity + 1];
+    for (int i = 0; i < length; ++i) text[i] = char16_t(u[i] & 0xFFFF);
+    text[length] = 0;
+
+    glyphName_.assign(cleaned.workingName);
+    ApplyGlyphFaceRules(glyphName_, nBytes, text);
+    AddTextItem(X, Y + kBaselineDrop, text, length, glyphName_, advance, height, bold, italic, color,
+                angle, vertical);
+    return 0;
+}
+
+void CTextCollector::AddTextItem(double x, double y, const char16_t* text, int length,
+                                 const std::string& name, double advance, double height,
+                                 int32_t bold, int32_t italic, uint32_t color, double angle,
+                                 bool vertical)
+{
+    if (length <= 0 || !text) return;
+
+    CTextItem item;
+    item.text.assign(text, size_t(length));
+    const char16_t first = item.text[0];
+    item.useCharCode = (ContainsIgnoringCase(name, "symbol") || first < u' ' || first > u'~') ? 1 : 0;
+    item.rotation = RotationOf(angle);
+    item.faceName = faces_.SelectFace(name, item.text.c_str(), vertical, bold);
+    item.x = RoundHundredths(x);
+    item.y = RoundHundredths(y);
+    item.narrowText = NarrowTextOf(item.text);
+    item.textLength = length;
+    item.bold = bold;
+    item.italic = italic;
+    item.color = color;
+    item.layoutMark = 0;
+
+    // Wide glyphs are cut to the font size; a space keeps its advance (word spacing included).
+    double w = advance;
+    if (advance > height && first != u' ') w = height;
+    item.width = float(RoundHundredths(std::fabs(w)));
+    item.height = float(RoundHundredths(std::fabs(height)));
+    item.charCode = item.useCharCode ? PackFirstUnits(item.text.c_str()) : 0;
+
+    if (!AcceptItem(item)) return;
+    std::vector<CTextItem>& store = PageTextItems();
+    store.push_back(std::move(item));
+    acceptIndex_.NoteAppended(store);
+}
+
+bool CTextCollector::AcceptItem(const CTextItem& item)
+{
+    const std::vector<CTextItem>& store = PageTextItems();
+    if (store.empty()) return true;
+    if (!item.text.empty() && item.text[0] == u' ' && IsSwallowedSpace(store.back(), item))
+        return false;
+    return !acceptIndex_.HasDuplicate(store, item);
+}
