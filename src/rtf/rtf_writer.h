@@ -2,7 +2,6 @@
 // Writes one PDF's pages into one RTF document. The pages go into a body file
 // first; FinishDocument writes header, font and colour tables, then the body.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -10,6 +9,7 @@
 
 #include "capture/run_blocks.h"
 #include "capture/text_item.h"
+#include "rtf/rtf_file.h"
 #include "rtf/text_run.h"
 
 class IConversionReceiver;
@@ -29,6 +29,8 @@ public:
     int WritePage(int pageNumber, const std::string& picturePath);
     int WriteBackground(const std::string& picturePath);
     int FinishDocument();
+    // Header, font table, colour table and generator group into the RTF file.
+    int WriteHeader();
     void ResetPage();
 
     // Run collectors: turn the page's items into CPageRuns' lists. Their
@@ -61,10 +63,14 @@ public:
 
 private:
     IConversionReceiver* receiver_ = nullptr;
-    std::FILE* mainFile_ = nullptr;
-    std::FILE* bodyFile_ = nullptr;
+    // Shows "Cannot create file:" with the reason; always false.
+    bool ReportCreateFailure(int error);
+
+    CRtfFile mainFile_;
+    CRtfFile bodyFile_;
     std::string rtfPath_;
     std::string bodyPath_;
+    int32_t pagesWritten_ = 0;  // pages begun in this document; decides the section breaks
     int32_t fontCount_ = 0;
     int32_t colorCount_ = 0;
     std::unordered_map<uint32_t, int32_t> colorMap_;

@@ -1,0 +1,136 @@
+// One page of the document: section break, page size, the page picture as a
+// shape behind the text, then the page's text in the chosen mode.
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "conversion/settings.h"
+#include "rtf/rtf_writer.h"
+
+namespace {
+
+// The page is this much wider and taller than its picture (twips).
+constexpr int32_t kPageExtraWidth = 50;
+constexpr int32_t kPageExtraHeight = 100;
+// Picture bytes read (and turned into hex text) at a time.
+constexpr size_t kPictureChunkBytes = 32 * 1024;
+// Text-flow values of the shape text boxes.
+constexpr int kFlowHorizontal = 0;
+constexpr int kFlowDownward = 1;
+constexpr int kFlowUpward = 2;
+
+std::string Format2(const char* format, int a, int b)
+{
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, a, b);
+    return buffer;
+}
+
+class CPictureFile {
+public:
+    explicit CPictureFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~CPictureFile() { if (fd_ >= 0) ::close(fd_); }
+    CPictureFile(const CPictureFile&) = delete;
+    CPictureFile& operator=(const CPictureFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+int CRtfWriter::WritePage(int pageNumber, const std::string& picturePath)
+{
+    (void)pageNumber;  // the breaks follow the pages actually written
+    const int32_t pageWidth = g_pageWidthTwips + kPageExtraWidth;
+    const int32_t pageHeight = g_pageHeightTwips + kPageExtraHeight;
+    // Every page but the document's first starts a new section. Counting the
+    // written pages (rather than comparing with the range's first number)
+    // keeps a range that starts at 0, which the driver raises to 1, from
+    // getting an empty first page.
+    if (pagesWritten_ > 0) {
+        if (int rc = WriteBody(Format2("\\pard\\sect\\sectd\\sbkpage\\nosubsuper\\sectd\\pgwsxn%d\\pghsxn%d"
+                                       "\\linex0\\endnhere\\sectlinegrid0\\sectspecifyl",
+                                       pageWidth, pageHeight)))
+            return rc;
+    }
+    ++pagesWritten_;
+    if (int rc = WriteBody(Format2("\\jexpand\\viewkind1\\viewscale100\\paperw%d\\paperh%d"
+                                   "\\margl0\\margr0\\margt0\\margb0",
+                                   pageWidth, pageHeight)))
+        return rc;
+    if (int rc = WriteBackground(picturePath))
+        return rc;
+
+    int rc = 0;
+    if (FlowMode()) {
+        CPageRuns& runs = PageRuns();
+        for (CTextRun& run : runs.boxRuns)
+            if (!rc) rc = WriteTextBox(run, kFlowHorizontal);
+        for (CTextRun& run : runs.upRuns)
+            if (!rc) rc = WriteTextBox(run, kFlowUpward);
+        for (CTextRun& run : runs.downRuns)
+            if (!rc) rc = WriteTextBox(run, kFlowDownward);
+    } else {
+        rc = WriteFramedText();
+    }
+    // Flushing per page makes a full disk show on the page that hit it.
+    if (!rc)
+        rc = bodyFile_.Flush();
+    if (rc)
+        return rc;
+    ResetPage();
+    return 0;
+}
+
+int CRtfWriter::WriteBackground(const std::string& picturePath)
+{
+    if (picturePath.empty())
+        return 0;
+    CPictureFile picture(picturePath);
+    if (picture.fd() < 0)
+        return errno ? errno : ENOENT;
+    // \shpfblwtxt1 (shape below text): readers that follow it rather than
+    // fBehindDocument would otherwise paint the picture over the text.
+    if (int rc = WriteBody(Format2("{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright%d\\shpbottom%d"
+                                   "\\shpwr3\\shpfblwtxt1\\shpz-10000\\shplid0{\\sp{\\sn shapeType}{\\sv 75}}"
+                                   "{\\sp{\\sn fBehindDocument}{\\sv 1}}{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip ",
+                                   g_pageWidthTwips, g_pageHeightTwips)))
+        return rc;
+    static constexpr char kHexDigits[] = "0123456789abcdef";
+    unsigned char chunk[kPictureChunkBytes];
+    std::string hex;
+    hex.reserve(2 * kPictureChunkBytes);
+    for (;;) {
+        ssize_t got = ::read(picture.fd(), chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            break;
+        hex.clear();
+        for (ssize_t i = 0; i < got; ++i) {
+            hex.push_back(kHexDigits[chunk[i] >> 4]);
+            hex.push_back(kHexDigits[chunk[i] & 0x0F]);
+        }
+        if (int rc = WriteBody(hex))
+            return rc;
+    }
+    return WriteBody("}}}}}");
+}
+
+void CRtfWriter::ResetPage()
+{
+    CPageRuns& runs = PageRuns();
+    runs.lineRuns.clear();
+    runs.boxRuns.clear();
+    runs.upRuns.clear();
+    runs.downRuns.clear();
+    blocks_.clear();
+    lastBaseline = 0;
+    inColumnSection = 0;
+}

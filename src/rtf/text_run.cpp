@@ -1,0 +1,7 @@
+#include "rtf/text_run.h"
+
+namespace {
+CPageRuns pageRuns;
+}
+
+CPageRuns& PageRuns() { return pageRuns; }
