@@ -8,7 +8,7 @@ size_t Utf16Length(std::string_view utf8)
         size_t length = 1;
         if (lead >= 0xF0 && lead <= 0xF4)
             length = 4;
-        else if (lead >= 0xE0)
+        else if (lead >= 0xE0 && lead < 0xF0)
             length = 3;
         else if (lead >= 0xC2 && lead < 0xE0)
             length = 2;

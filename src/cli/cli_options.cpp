@@ -1,0 +1,145 @@
+#include "cli/cli_options.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+const char* const kCliUsage =
+    "Usage: paperwell-cli [options] FILE.pdf... [-o DIR]\n"
+    "Converts PDF files into Word documents that keep the look of the pages.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output DIR      folder for the dated \"Paperwell <date>\" sub-folder\n"
+    "                        (default: the current folder)\n"
+    "      --frames          write text in text boxes (one frame per run)\n"
+    "                        instead of flowing paragraphs\n"
+    "      --delete-graphics leave out the page pictures\n"
+    "      --pages FROM-TO   convert only these pages (1-based, inclusive)\n"
+    "      --password PW     user password for encrypted PDFs (otherwise asked\n"
+    "                        on the terminal, up to five times)\n"
+    "      --format FMT      doc (default), docx or rtf\n"
+    "  -q, --quiet           no log lines and no progress bar\n"
+    "  -h, --help            this text\n"
+    "      --version         the program's version\n"
+    "\n"
+    "Diagnostics:\n"
+    "  paperwell-cli --dump-items N FILE.pdf [--picture OUT.jpg]\n"
+    "  paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics]\n"
+    "                [--pages FROM-TO] [--timings]\n"
+    "\n"
+    "Exit status: 0 when every file was converted, 1 when any failed or the run\n"
+    "was stopped, 2 for a usage error.\n";
+
+namespace {
+
+bool ParseInt(const std::string& text, int& value)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < 0 || parsed > INT_MAX)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code ec;
+    auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+} // namespace
+
+bool ParsePageRange(const std::string& text, int& from, int& to)
+{
+    const auto dash = text.find('-');
+    if (dash == std::string::npos) {
+        if (!ParseInt(text, from))
+            return false;
+        to = from;
+        return true;
+    }
+    return ParseInt(text.substr(0, dash), from) && ParseInt(text.substr(dash + 1), to);
+}
+
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto needValue = [&](std::string& value) {
+            if (i + 1 >= args.size()) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            value = args[++i];
+            return true;
+        };
+        std::string value;
+        if (arg == "-o" || arg == "--output") {
+            if (!needValue(value))
+                return false;
+            options.outputFolder = value;
+        } else if (arg == "--frames") {
+            options.frames = true;
+        } else if (arg == "--delete-graphics") {
+            options.deleteGraphics = true;
+        } else if (arg == "--pages") {
+            if (!needValue(value))
+                return false;
+            if (!ParsePageRange(value, options.fromPage, options.toPage)) {
+                error = "--pages wants FROM-TO, for example 3-5";
+                return false;
+            }
+            options.allPages = false;
+        } else if (arg == "--password") {
+            if (!needValue(value))
+                return false;
+            options.hasPassword = true;
+            options.password = value;
+        } else if (arg == "--format") {
+            if (!needValue(value))
+                return false;
+            if (value == "doc")
+                options.format = OutputFormat::Doc;
+            else if (value == "docx")
+                options.format = OutputFormat::Docx;
+            else if (value == "rtf")
+                options.format = OutputFormat::Rtf;
+            else {
+                error = "--format wants doc, docx or rtf";
+                return false;
+            }
+        } else if (arg == "-q" || arg == "--quiet") {
+            options.quiet = true;
+        } else if (arg == "-h" || arg == "--help") {
+            options.showHelp = true;
+        } else if (arg == "--version") {
+            options.showVersion = true;
+        } else if (arg == "--") {
+            for (++i; i < args.size(); ++i)
+                options.inputs.push_back(args[i]);
+        } else if (!arg.empty() && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return false;
+        } else {
+            options.inputs.push_back(arg);
+        }
+    }
+    if (options.showHelp || options.showVersion)
+        return true;
+    if (options.inputs.empty()) {
+        error = "no PDF file given";
+        return false;
+    }
+    options.outputFolder = AbsolutePath(options.outputFolder.empty() ? "." : options.outputFolder);
+    for (std::string& input : options.inputs)
+        input = AbsolutePath(input);
+    return true;
+}

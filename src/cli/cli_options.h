@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "conversion/settings.h"
+
+// What the command line asked for.
+struct CliOptions {
+    std::vector<std::string> inputs;   // PDF paths as given
+    std::string outputFolder;          // absolute; default the current folder
+    bool frames = false;
+    bool deleteGraphics = false;
+    bool allPages = true;
+    int fromPage = 0;
+    int toPage = 0;
+    bool hasPassword = false;
+    std::string password;
+    OutputFormat format = OutputFormat::Doc;
+    bool quiet = false;
+    bool showHelp = false;
+    bool showVersion = false;
+};
+
+// Parses the converter's arguments. false with `error` set on a usage error.
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// "FROM-TO" or "N" into a page range; false when malformed.
+bool ParsePageRange(const std::string& text, int& from, int& to);
+
+extern const char* const kCliUsage;
