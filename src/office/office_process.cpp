@@ -1,0 +1,105 @@
+#include "office/office_process.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto kWaitPollInterval = std::chrono::milliseconds(20);  // how often WaitFor looks again
+
+} // namespace
+
+void KillProcessGroup(pid_t pgid)
+{
+    if (pgid > 0)
+        kill(-pgid, SIGKILL);
+}
+
+COfficeProcess::~COfficeProcess()
+{
+    if (!m_reaped)
+        KillGroup();
+}
+
+bool COfficeProcess::Start(const std::vector<std::string>& argv, const std::string& outputPath)
+{
+    if (argv.empty() || !m_reaped)
+        return false;
+    // Everything the child needs is prepared before fork: after it only
+    // async-signal-safe calls are allowed in a threaded process.
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    const char* output = outputPath.empty() ? "/dev/null" : outputPath.c_str();
+
+    const pid_t pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        setsid();
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(output, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in >= 0)
+            dup2(in, STDIN_FILENO);
+        if (out >= 0) {
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
+        }
+        // The child must not inherit blocked or ignored signals of the test
+        // or front end (SIGXFSZ, SIGPIPE ...).
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        signal(SIGPIPE, SIG_DFL);
+        signal(SIGXFSZ, SIG_DFL);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    m_pid = pid;
+    m_reaped = false;
+    m_exitStatus = -1;
+    return true;
+}
+
+bool COfficeProcess::IsRunning()
+{
+    if (m_reaped)
+        return false;
+    int status = 0;
+    const pid_t done = waitpid(m_pid, &status, WNOHANG);
+    if (done == 0)
+        return true;
+    m_reaped = true;
+    m_exitStatus = (done == m_pid && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    return false;
+}
+
+bool COfficeProcess::WaitFor(std::chrono::milliseconds timeout, int* exitStatus)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (IsRunning()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kWaitPollInterval);
+    }
+    if (exitStatus)
+        *exitStatus = m_exitStatus;
+    return true;
+}
+
+void COfficeProcess::KillGroup()
+{
+    if (m_pid <= 0)
+        return;
+    KillProcessGroup(m_pid);
+    if (!m_reaped) {
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        m_exitStatus = -1;
+    }
+}

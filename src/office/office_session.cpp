@@ -1,0 +1,253 @@
+// The run's office suite: one persistent instance with a private profile,
+// started for the first document and stopped by EndOfficeInstance. The
+// instance is process-wide, as the run is; everything about it sits behind
+// the functions of office_suite.h and one mutex.
+#include "office/office_suite.h"
+
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+#include "office/command_line_convert.h"
+#include "office/office_files.h"
+#include "office/office_process.h"
+#include "office/soffice_locator.h"
+#include "office/watchdog.h"
+#ifdef PW_HAVE_UNO
+#include "office/uno_client.h"
+#endif
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kStartupTimeout = 60s;          // longest wait for a new instance to accept a connection
+constexpr auto kConnectRetryInterval = 100ms;  // pause between connection attempts while it starts
+constexpr auto kBaseDocumentTimeout = 60s;     // watchdog time of a document, whatever its size
+constexpr auto kTimeoutPerMegabyte = 30s;      // extra watchdog time per MB of RTF (large files load slowly)
+constexpr auto kShutdownGrace = 10s;           // time the instance gets to end on request before it is killed
+constexpr int kAttemptsPerDocument = 2;        // a document whose instance died is tried once more
+constexpr long long kBytesPerMegabyte = 1024 * 1024;
+constexpr const char* kForceCommandLineVariable = "PW_OFFICE_COMMAND_LINE";  // "1": skip UNO
+
+struct COfficeSession {
+    std::mutex mutex;
+    std::string folder;         // private folder of the run: profile, logs, jobs
+    COfficeProcess process;     // the persistent instance
+    std::atomic<pid_t> instanceGroup {0};
+    bool startFailed = false;   // no second start attempt within a run
+    int instanceCount = 0;      // makes each pipe name unique
+#ifdef PW_HAVE_UNO
+    CUnoClient client;
+#endif
+};
+
+// Never destroyed: the exit handler below may still need it.
+COfficeSession& Session()
+{
+    static COfficeSession* session = new COfficeSession;
+    return *session;
+}
+
+// A process that ends without EndOfficeInstance must not leave an office
+// instance or its profile behind.
+void KillInstanceAtExit()
+{
+    COfficeSession& session = Session();
+    KillProcessGroup(session.instanceGroup.load());
+    RemoveOfficeFolder(session.folder);
+}
+
+std::chrono::milliseconds DocumentTimeout(const std::string& rtfPath)
+{
+    const long long megabytes = FileSizeOf(rtfPath) / kBytesPerMegabyte;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(kBaseDocumentTimeout
+                                                                 + megabytes * kTimeoutPerMegabyte);
+}
+
+// The folder the launcher really lives in (soffice on PATH is a symlink).
+std::string ProgramFolderOf(const std::string& soffice)
+{
+    char resolved[PATH_MAX];
+    if (realpath(soffice.c_str(), resolved) == nullptr)
+        return FolderOf(soffice);
+    return FolderOf(resolved);
+}
+
+// Caller holds the session mutex.
+bool EnsureFolder(COfficeSession& session, const std::string& targetPath)
+{
+    if (session.folder.empty()) {
+        session.folder = MakeOfficeFolder(FolderOf(targetPath));
+        static bool registered = false;
+        if (!registered && !session.folder.empty()) {
+            registered = true;
+            std::atexit(KillInstanceAtExit);
+        }
+    }
+    return !session.folder.empty();
+}
+
+bool CommandLineForced()
+{
+    const char* value = std::getenv(kForceCommandLineVariable);
+    return value && std::string(value) == "1";
+}
+
+#ifdef PW_HAVE_UNO
+
+// Caller holds the session mutex.
+void StopInstanceNow(COfficeSession& session)
+{
+    session.client.Disconnect();
+    session.process.KillGroup();
+    session.instanceGroup = 0;
+}
+
+// Caller holds the session mutex.
+bool StartInstance(COfficeSession& session, const std::string& soffice)
+{
+    const std::string pipeName = "paperwell_" + std::to_string(getpid()) + "_"
+        + std::to_string(++session.instanceCount);
+    const std::vector<std::string> argv = {
+        soffice,
+        "-env:UserInstallation=" + FileUrlFromPath(session.folder + "/profile"),
+        "--headless", "--invisible", "--nologo", "--norestore", "--nodefault", "--nolockcheck",
+        "--accept=pipe,name=" + pipeName + ";urp;",
+    };
+    if (!session.process.Start(argv, session.folder + "/instance.log"))
+        return false;
+    session.instanceGroup = session.process.Pid();
+    const auto deadline = std::chrono::steady_clock::now() + kStartupTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (session.client.Connect(pipeName))
+            return true;
+        if (!session.process.IsRunning())
+            break;
+        std::this_thread::sleep_for(kConnectRetryInterval);
+    }
+    StopInstanceNow(session);
+    return false;
+}
+
+// Caller holds the session mutex.
+OfficeResult ConvertOverUno(COfficeSession& session, const std::string& soffice,
+                            const std::string& rtfPath, const std::string& targetPath,
+                            OfficeFormat format)
+{
+    OfficeResult result = OfficeResult::NotAvailable;
+    for (int attempt = 0; attempt < kAttemptsPerDocument; ++attempt) {
+        if (!session.client.Connected()) {
+            if (session.startFailed || !StartInstance(session, soffice)) {
+                session.startFailed = true;
+                return OfficeResult::NotAvailable;
+            }
+        }
+        // A stale file must not pass for this document's result.
+        unlink(targetPath.c_str());
+        bool instanceLost = false;
+        bool timedOut = false;
+        {
+            const pid_t group = session.process.Pid();
+            CWatchdog watchdog(DocumentTimeout(rtfPath), [group] { KillProcessGroup(group); });
+            result = session.client.Convert(FileUrlFromPath(rtfPath), FileUrlFromPath(targetPath),
+                                            ExportFilterName(format), instanceLost);
+            timedOut = watchdog.Fired();
+        }
+        if (timedOut || instanceLost)
+            StopInstanceNow(session);
+        if (result == OfficeResult::Converted)
+            return IsWordDocument(targetPath, format) ? OfficeResult::Converted
+                                                      : OfficeResult::SaveFailed;
+        if (!timedOut && !instanceLost)
+            return result;
+        // The instance hung or died on this document: a fresh one gets one
+        // more try. Twice means the document itself cannot be loaded.
+        result = OfficeResult::OpenFailed;
+    }
+    return result;
+}
+
+bool UnoUsable(const std::string& soffice)
+{
+    return !CommandLineForced() && BootstrapUno(ProgramFolderOf(soffice));
+}
+
+#else
+
+bool UnoUsable(const std::string&) { return false; }
+
+#endif
+
+// Caller holds the session mutex.
+OfficeResult ConvertWithCommandLine(COfficeSession& session, const std::string& soffice,
+                                    const std::string& rtfPath, const std::string& targetPath,
+                                    OfficeFormat format)
+{
+    OfficeResult result = OfficeResult::NotAvailable;
+    for (int attempt = 0; attempt < kAttemptsPerDocument; ++attempt) {
+        unlink(targetPath.c_str());
+        bool timedOut = false;
+        result = ConvertOnCommandLine(soffice, session.folder, rtfPath, targetPath, format,
+                                      DocumentTimeout(rtfPath), timedOut);
+        if (!timedOut)
+            break;
+    }
+    return result;
+}
+
+} // namespace
+
+OfficeMode CurrentOfficeMode()
+{
+    const std::string soffice = FindSoffice();
+    return !soffice.empty() && UnoUsable(soffice) ? OfficeMode::Uno : OfficeMode::CommandLine;
+}
+
+OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& targetPath,
+                               OfficeFormat format)
+{
+    try {
+        const std::string soffice = FindSoffice();
+        if (soffice.empty())
+            return OfficeResult::NotAvailable;
+        COfficeSession& session = Session();
+        std::lock_guard<std::mutex> lock(session.mutex);
+        if (!EnsureFolder(session, targetPath))
+            return OfficeResult::NotAvailable;
+#ifdef PW_HAVE_UNO
+        if (UnoUsable(soffice))
+            return ConvertOverUno(session, soffice, rtfPath, targetPath, format);
+#endif
+        return ConvertWithCommandLine(session, soffice, rtfPath, targetPath, format);
+    } catch (...) {
+        // Nothing the office step meets may end the run.
+        return OfficeResult::NotAvailable;
+    }
+}
+
+void EndOfficeInstance()
+{
+    try {
+        COfficeSession& session = Session();
+        std::lock_guard<std::mutex> lock(session.mutex);
+#ifdef PW_HAVE_UNO
+        if (session.client.Connected()) {
+            const pid_t group = session.process.Pid();
+            CWatchdog watchdog(kShutdownGrace, [group] { KillProcessGroup(group); });
+            session.client.Terminate();
+        }
+        session.client.Disconnect();
+#endif
+        if (session.process.IsRunning() && !session.process.WaitFor(kShutdownGrace))
+            session.process.KillGroup();
+        session.instanceGroup = 0;
+        session.startFailed = false;
+        RemoveOfficeFolder(session.folder);
+        session.folder.clear();
+    } catch (...) {
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The office suite that turns an RTF file into a Word document. A plain C++
+// face over the LibreOffice client, so the engine needs none of its headers.
+#include <string>
+
+enum class OfficeFormat { Doc, Docx };
+
+enum class OfficeResult {
+    Converted,     // a Word document of the asked format is at the target path
+    NotAvailable,  // no office suite, or it cannot be started
+    OpenFailed,    // the suite could not load the RTF
+    SaveFailed,    // loaded, but no Word document came out
+};
+
+// How the documents are handed to the suite.
+enum class OfficeMode {
+    Uno,          // one persistent instance of the run, driven over UNO
+    CommandLine,  // one conversion process per document (no UNO client)
+};
+
+// Converts `rtfPath` to a Word document at `targetPath`. The first call of a
+// run starts the suite; it keeps running until EndOfficeInstance.
+OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& targetPath,
+                               OfficeFormat format);
+
+// Stops the instance of the run and removes its private profile. Safe to
+// call when nothing was started.
+void EndOfficeInstance();
+
+// The way the next conversion will be done: Uno unless the UNO client is not
+// built in, cannot bootstrap, or PW_OFFICE_COMMAND_LINE=1 asks for the
+// command line.
+OfficeMode CurrentOfficeMode();

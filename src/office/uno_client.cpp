@@ -1,0 +1,213 @@
+#include "office/uno_client.h"
+
+#include <cstdlib>
+#include <mutex>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/drawing/FillStyle.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/ustring.hxx>
+
+using namespace com::sun::star;
+using uno::Reference;
+using uno::UNO_QUERY;
+using uno::UNO_QUERY_THROW;
+
+namespace {
+
+constexpr sal_Int16 kFullyTransparent = 100;  // BackColorTransparency of a see-through frame
+
+// The process's own UNO context; made once and kept for the life of the
+// process (tearing it down during exit is not safe).
+Reference<uno::XComponentContext>* g_localContext = nullptr;
+
+rtl::OUString ToOUString(const std::string& text)
+{
+    return rtl::OUString(text.data(), static_cast<sal_Int32>(text.size()), RTL_TEXTENCODING_UTF8);
+}
+
+beans::PropertyValue Property(const char* name, const uno::Any& value)
+{
+    beans::PropertyValue property;
+    property.Name = rtl::OUString::createFromAscii(name);
+    property.Value = value;
+    return property;
+}
+
+// Imported paragraph frames inherit from the "Frame" style, which paints
+// them opaque white over the page picture; one change on the style clears
+// them all.
+void MakeFramesTransparent(const Reference<lang::XComponent>& document)
+{
+    try {
+        Reference<style::XStyleFamiliesSupplier> supplier(document, UNO_QUERY);
+        if (!supplier.is())
+            return;
+        Reference<container::XNameAccess> frameStyles(
+            supplier->getStyleFamilies()->getByName("FrameStyles"), UNO_QUERY);
+        if (!frameStyles.is() || !frameStyles->hasByName("Frame"))
+            return;
+        Reference<beans::XPropertySet> frameStyle(frameStyles->getByName("Frame"), UNO_QUERY);
+        if (!frameStyle.is())
+            return;
+        frameStyle->setPropertyValue("FillStyle", uno::Any(drawing::FillStyle_NONE));
+        frameStyle->setPropertyValue("BackColorTransparency", uno::Any(kFullyTransparent));
+    } catch (const uno::RuntimeException&) {
+        throw;   // the connection broke: the caller must know
+    } catch (...) {
+        // A document without the style still converts; the frames may then
+        // hide the picture, which is better than no document.
+    }
+}
+
+void CloseDocument(const Reference<lang::XComponent>& document)
+{
+    try {
+        Reference<util::XCloseable> closeable(document, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            document->dispose();
+    } catch (const uno::RuntimeException&) {
+        throw;
+    } catch (...) {
+        try {
+            document->dispose();
+        } catch (...) {
+        }
+    }
+}
+
+} // namespace
+
+bool BootstrapUno(const std::string& programFolder)
+{
+    static std::mutex bootstrapMutex;
+    std::lock_guard<std::mutex> lock(bootstrapMutex);
+    if (g_localContext)
+        return g_localContext->is();
+    // The runtime finds its type and service registries through this
+    // variable; a value the user set wins.
+    const std::string bootstrap = "vnd.sun.star.pathname:" + programFolder + "/fundamentalrc";
+    setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+    g_localContext = new Reference<uno::XComponentContext>();
+    try {
+        *g_localContext = cppu::defaultBootstrap_InitialComponentContext();
+    } catch (...) {
+        g_localContext->clear();
+    }
+    return g_localContext->is();
+}
+
+struct CUnoClient::CImpl {
+    Reference<frame::XDesktop2> desktop;
+};
+
+CUnoClient::CUnoClient() : m_impl(std::make_unique<CImpl>()) {}
+
+CUnoClient::~CUnoClient()
+{
+    Disconnect();
+}
+
+bool CUnoClient::Connect(const std::string& pipeName)
+{
+    if (!g_localContext || !g_localContext->is())
+        return false;
+    try {
+        Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(*g_localContext);
+        const std::string url = "uno:pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext";
+        Reference<uno::XComponentContext> remote(resolver->resolve(ToOUString(url)), UNO_QUERY);
+        if (!remote.is())
+            return false;
+        m_impl->desktop = frame::Desktop::create(remote);
+        return m_impl->desktop.is();
+    } catch (...) {
+        m_impl->desktop.clear();
+        return false;
+    }
+}
+
+bool CUnoClient::Connected() const
+{
+    return m_impl->desktop.is();
+}
+
+OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& targetUrl,
+                                 const std::string& filterName, bool& instanceLost)
+{
+    instanceLost = false;
+    if (!m_impl->desktop.is()) {
+        instanceLost = true;
+        return OfficeResult::NotAvailable;
+    }
+    try {
+        Reference<lang::XComponent> document;
+        try {
+            const beans::PropertyValue hidden[] = {Property("Hidden", uno::Any(true))};
+            const uno::Sequence<beans::PropertyValue> loadProperties(hidden, 1);
+            document = m_impl->desktop->loadComponentFromURL(ToOUString(rtfUrl), "_blank", 0,
+                                                             loadProperties);
+        } catch (const uno::RuntimeException&) {
+            throw;
+        } catch (...) {
+            return OfficeResult::OpenFailed;   // IOException, IllegalArgumentException
+        }
+        if (!document.is())
+            return OfficeResult::OpenFailed;
+
+        MakeFramesTransparent(document);
+        OfficeResult result = OfficeResult::Converted;
+        try {
+            Reference<frame::XStorable> storable(document, UNO_QUERY_THROW);
+            const beans::PropertyValue store[] = {
+                Property("FilterName", uno::Any(ToOUString(filterName))),
+                Property("Overwrite", uno::Any(true)),
+            };
+            const uno::Sequence<beans::PropertyValue> storeProperties(store, 2);
+            storable->storeToURL(ToOUString(targetUrl), storeProperties);
+        } catch (const uno::RuntimeException&) {
+            throw;
+        } catch (...) {
+            result = OfficeResult::SaveFailed;
+        }
+        CloseDocument(document);
+        return result;
+    } catch (...) {
+        // A RuntimeException here means the bridge to the instance is gone
+        // (it crashed, or the watchdog killed it).
+        instanceLost = true;
+        m_impl->desktop.clear();
+        return OfficeResult::NotAvailable;
+    }
+}
+
+void CUnoClient::Terminate()
+{
+    try {
+        if (m_impl->desktop.is())
+            m_impl->desktop->terminate();
+    } catch (...) {
+        // The instance going away mid-call is the expected end.
+    }
+    Disconnect();
+}
+
+void CUnoClient::Disconnect()
+{
+    try {
+        m_impl->desktop.clear();
+    } catch (...) {
+    }
+}
