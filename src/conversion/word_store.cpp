@@ -1,0 +1,150 @@
+#include "conversion/word_store.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "conversion/receiver.h"
+#include "conversion/settings.h"
+#include "office/office_suite.h"
+#include "platform/system_error.h"
+#include "platform/temp_path.h"
+
+namespace {
+
+constexpr int kWordFailed = -1;               // ConvertRtfWithWord: no Word document made
+constexpr int kMaxCandidateNumber = 100000;   // gives up the name search after "(N)" this high
+constexpr size_t kCopyBufferSize = 64 * 1024; // bytes moved per read/write of the copy
+
+const char* OutputExtension()
+{
+    switch (g_outputFormat) {
+    case OutputFormat::Docx: return ".docx";
+    case OutputFormat::Rtf: return ".rtf";
+    case OutputFormat::Doc: break;
+    }
+    return ".doc";
+}
+
+// A file, folder or even a dangling link of that name counts as taken.
+bool NameTaken(const std::string& path)
+{
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}
+
+std::string Candidate(const std::string& outputBase, int k, const char* extension)
+{
+    if (k == 0)
+        return outputBase + extension;
+    return outputBase + "(" + std::to_string(k) + ")" + extension;
+}
+
+// Copies `from` into the new file `to`, which must not exist: it is created
+// with O_EXCL so a file that appeared since the name search stays untouched.
+// Returns 0, EEXIST when the name was taken meanwhile, or the errno of the
+// failure (a partly written copy is removed again).
+int CopyToNewFile(const std::string& from, const std::string& to)
+{
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out < 0) {
+        const int error = errno;
+        close(in);
+        return error;
+    }
+    int error = 0;
+    char buffer[kCopyBufferSize];
+    while (error == 0) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno != EINTR)
+                error = errno;
+            continue;
+        }
+        for (ssize_t done = 0; done < got && error == 0;) {
+            const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno != EINTR)
+                    error = errno;
+            } else {
+                done += put;
+            }
+        }
+    }
+    close(in);
+    if (close(out) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        unlink(to.c_str());
+    return error;
+}
+
+} // namespace
+
+int ConvertRtfWithWord(const std::string& rtfPath, const std::string& targetPath,
+                       IConversionReceiver* receiver)
+{
+    const OfficeFormat format = g_outputFormat == OutputFormat::Docx ? OfficeFormat::Docx
+                                                                      : OfficeFormat::Doc;
+    switch (ConvertWithOffice(rtfPath, targetPath, format)) {
+    case OfficeResult::Converted:
+        return 0;
+    case OfficeResult::OpenFailed:
+        SendMessage(receiver, "Error opening word document file.", MessageKind::Error);
+        return kWordFailed;
+    case OfficeResult::NotAvailable:
+    case OfficeResult::SaveFailed:
+        break;
+    }
+    return kWordFailed;
+}
+
+bool StoreWordDocument(const std::string& rtfPath, const std::string& outputBase,
+                       const std::string& name, IConversionReceiver* receiver,
+                       std::string& storedPath, std::string& message)
+{
+    storedPath.clear();
+    message.clear();
+    const char* extension = OutputExtension();
+
+    // The RTF itself is the source when no office document is wanted or
+    // none could be made.
+    std::string source = rtfPath;
+    std::string wordPath;
+    if (g_outputFormat != OutputFormat::Rtf) {
+        wordPath = MakeTempPath();
+        if (!wordPath.empty() && ConvertRtfWithWord(rtfPath, wordPath, receiver) != kWordFailed)
+            source = wordPath;
+    }
+
+    int k = 0;
+    int error = EEXIST;
+    std::string candidate;
+    while (error == EEXIST && k <= kMaxCandidateNumber) {
+        candidate = Candidate(outputBase, k++, extension);
+        if (NameTaken(candidate))
+            continue;
+        error = CopyToNewFile(source, candidate);
+    }
+
+    if (error == 0) {
+        storedPath = candidate;
+    } else {
+        message = name + " :Error - " + " " + std::to_string(error) + " " + SystemErrorText(error);
+    }
+    unlink(rtfPath.c_str());
+    if (!wordPath.empty())
+        unlink(wordPath.c_str());
+    return error == 0;
+}
+
+void EndOfficeSession()
+{
+    EndOfficeInstance();
+}
