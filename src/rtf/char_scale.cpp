@@ -1,0 +1,53 @@
+#include "rtf/char_scale.h"
+
+#include <cmath>
+#include <strings.h>
+
+#include "platform/text_measure.h"
+#include "rtf/text_run.h"
+
+namespace {
+// The scale of text that needs no compression.
+constexpr int32_t kFullScale = 100;
+// Text narrower than its box by more than this percentage is set in the
+// narrow face instead (it is never stretched).
+constexpr float kNarrowFacePercent = 30.0f;
+constexpr const char* kNarrowFace = "Arial Narrow";
+}
+
+bool IsSymbolFace(const std::string& face)
+{
+    for (const char* symbol : {"symbol", "symbol bold", "mt extra", "webdings"})
+        if (strcasecmp(face.c_str(), symbol) == 0)
+            return true;
+    return face.find("Wingdings") != std::string::npos;
+}
+
+int32_t CharScaleFor(int32_t boxWidth, double measured, const std::string& face, bool& narrowFace)
+{
+    narrowFace = false;
+    if (boxWidth == 0)
+        return kFullScale;
+    const double difference = boxWidth - measured;
+    const float percent = static_cast<float>(std::fabs(difference) / boxWidth * 100.0);
+    if (percent <= 0.0f || percent >= 100.0f)
+        return kFullScale;
+    if (difference < 0)
+        return kFullScale - static_cast<int32_t>(std::floor(percent));
+    narrowFace = percent > kNarrowFacePercent && !IsSymbolFace(face);
+    return kFullScale;
+}
+
+int32_t ApplyCharScale(CTextRun& run, std::string_view measure)
+{
+    CMeasureFont font;
+    font.face = run.face;
+    font.cellHeight = run.size;
+    font.bold = run.bold != 0;
+    font.italic = run.italic != 0;
+    bool narrow = false;
+    int32_t scale = CharScaleFor(run.width, MeasureText(font, measure), run.face, narrow);
+    if (narrow)
+        run.face = kNarrowFace;
+    return scale;
+}

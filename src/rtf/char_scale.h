@@ -1,0 +1,19 @@
+#pragma once
+// The horizontal character scale of a line run: how much its text, measured
+// in the run's face, must be compressed to fit the width it had in the PDF.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Faces whose glyphs are pictures, never swapped for a narrow text face.
+bool IsSymbolFace(const std::string& face);
+
+// The scale (1..100) for text measured `measured` twips wide in a box
+// `boxWidth` twips wide. Text much narrower than its box sets `narrowFace`:
+// the run is then written in "Arial Narrow" (unless `face` is a symbol face).
+int32_t CharScaleFor(int32_t boxWidth, double measured, const std::string& face, bool& narrowFace);
+
+struct CTextRun;
+// Measures `measure` in the run's face at its size and style, returns the
+// scale and switches the run's face to "Arial Narrow" when that is called for.
+int32_t ApplyCharScale(CTextRun& run, std::string_view measure);
