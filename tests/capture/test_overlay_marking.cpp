@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "capture/overlay_marking.h"
+#include "capture/text_item.h"
+#include "conversion/settings.h"
+
+namespace {
+
+CTextItem Glyph(double x, double y, float width, float height, const char* text = "a")
+{
+    CTextItem it;
+    it.x = x;
+    it.y = y;
+    it.width = width;
+    it.height = height;
+    it.narrowText = text;
+    return it;
+}
+
+std::vector<int> Marks()
+{
+    std::vector<int> marks;
+    for (const CTextItem& it : PageTextItems())
+        marks.push_back(it.layoutMark);
+    return marks;
+}
+
+// The overlap test as a walk over the 0.01 grid of the less tall rectangle.
+bool OverlapsByGridWalk(const CItemRect& a, const CItemRect& b)
+{
+    bool scanB = a.Height() >= b.Height() || a.Width() == 0;
+    const CItemRect& s = scanB ? b : a;
+    const CItemRect& o = scanB ? a : b;
+    for (int iy = 0;; ++iy) {
+        double y = RoundHundredths(s.top + iy * 0.01);
+        if (y > s.bottom)
+            return false;
+        for (int ix = 0;; ++ix) {
+            double x = RoundHundredths(s.left + ix * 0.01);
+            if (x > s.right)
+                break;
+            if (x > o.left && x < o.right && y > o.top && y < o.bottom)
+                return true;
+        }
+    }
+}
+
+// The pairwise scan over the whole store, as the marking rule is stated.
+void MarkOverlapsPairwise(std::vector<CTextItem>& items, bool skipMarkedSources = true)
+{
+    if (items.size() < 2)
+        return;
+    for (size_t s = 0; s < items.size(); ++s) {
+        const CTextItem& S = items[s];
+        if ((skipMarkedSources && S.layoutMark != 0) || S.narrowText == " ")
+            continue;
+        for (size_t p = 0; p < items.size(); ++p) {
+            CTextItem& P = items[p];
+            if (p == s || P.layoutMark != 0)
+                continue;
+            if (!(S.y - S.height <= P.y && P.x + P.width >= S.x && S.x + S.width >= P.x &&
+                  P.y - P.height <= S.y))
+                continue;
+            CItemRect rP(P), rS(S);
+            rP.Shrink(rP.Width() / 6, rP.Height() / 4);
+            rS.Shrink(rS.Width() / 6, rS.Height() / 4);
+            if (Overlaps(rP, rS) && (P.y != S.y || P.height != S.height))
+                P.layoutMark = 1;
+        }
+    }
+}
+
+class OverlayMarkingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearPageText();
+        g_settings.writeTextInTextBoxes = 0;
+    }
+    void TearDown() override
+    {
+        ClearPageText();
+        g_settings.writeTextInTextBoxes = 0;
+    }
+};
+
+}  // namespace
+
+TEST(ItemRectTest, RoundsToHundredthsAndShrinks)
+{
+    CItemRect r(Glyph(10.004, 20.006, 5.0f, 8.0f));
+    EXPECT_DOUBLE_EQ(r.left, RoundHundredths(10.004));
+    EXPECT_DOUBLE_EQ(r.bottom, RoundHundredths(20.01));
+    EXPECT_DOUBLE_EQ(r.halfWidth, RoundHundredths(2.5));
+    r.Shrink(r.Width() / 6, r.Height() / 4);  // 0.833.. -> 0.83, 2 -> 2
+    EXPECT_NEAR(r.left, 10.83, 1e-9);
+    EXPECT_NEAR(r.right, 14.17, 1e-9);
+    EXPECT_NEAR(r.top, 14.01, 1e-9);
+    EXPECT_NEAR(r.bottom, 18.01, 1e-9);
+}
+
+TEST(ItemRectTest, AnalyticOverlapAgreesWithGridWalk)
+{
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<int> pos(0, 100), size(0, 60);
+    int agreeTrue = 0;
+    for (int trial = 0; trial < 6000; ++trial) {
+        auto make = [&] {
+            double l = pos(rng) * 0.01, t = pos(rng) * 0.01;
+            return CItemRect(l, t, l + size(rng) * 0.01, t + size(rng) * 0.01);
+        };
+        CItemRect a = make(), b = make();
+        bool walk = OverlapsByGridWalk(a, b);
+        ASSERT_EQ(Overlaps(a, b), walk) << a.left << "," << a.top << "," << a.right << ","
+                                        << a.bottom << " / " << b.left << "," << b.top << ","
+                                        << b.right << "," << b.bottom;
+        agreeTrue += walk;
+    }
+    EXPECT_GT(agreeTrue, 500);  // both outcomes were exercised
+    EXPECT_LT(agreeTrue, 5500);
+}
+
+TEST(ItemRectTest, EdgesAreExclusiveOnTheOtherRectangle)
+{
+    // b's left edge equals a's right edge: no grid point strictly inside.
+    EXPECT_FALSE(Overlaps(CItemRect(0, 0, 1, 2), CItemRect(1, 0, 2, 1)));
+    // One hundredth of overlap is enough.
+    EXPECT_TRUE(Overlaps(CItemRect(0, 0, 1.01, 2), CItemRect(1, 0.5, 2, 1)));
+    // A zero-width a is tested with b's grid points.
+    EXPECT_TRUE(Overlaps(CItemRect(1, 0, 1, 5), CItemRect(0.5, 1, 1.5, 2)) ==
+                OverlapsByGridWalk(CItemRect(1, 0, 1, 5), CItemRect(0.5, 1, 1.5, 2)));
+}
+
+TEST_F(OverlayMarkingTest, SameBoxBaselineAndSizeIsNotMarked)
+{
+    PageTextItems() = {Glyph(100, 100, 6, 10, "a"), Glyph(100, 100, 6, 10, "b")};
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
+}
+
+TEST_F(OverlayMarkingTest, LaterOfOverlaidPairIsMarked)
+{
+    CTextItem big = Glyph(100, 130, 20, 30), small = Glyph(105, 120, 6, 10);
+    PageTextItems() = {big, small};
+    MarkOverlaps();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
+
+    PageTextItems() = {small, big};
+    MarkOverlaps();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(OverlayMarkingTest, TouchingGlyphsAreNotMarked)
+{
+    // Boxes share the edge x = 120 but the shrunk boxes stay apart.
+    PageTextItems() = {Glyph(100, 130, 20, 30), Glyph(120, 125, 8, 12)};
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
+}
+
+TEST_F(OverlayMarkingTest, SpacesDoNotMarkButCanBeMarked)
+{
+    PageTextItems() = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10, " ")};
+    MarkOverlaps();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
+
+    // The glyph marks the space whichever comes first.
+    PageTextItems() = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10)};
+    MarkOverlaps();
+    EXPECT_EQ(Marks(), (std::vector<int>{1, 0}));
+    PageTextItems() = {Glyph(105, 120, 6, 10), Glyph(100, 130, 20, 30, " ")};
+    MarkOverlaps();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(OverlayMarkingTest, MarkSpreadsForwardAlongTheWord)
+{
+    PageTextItems() = {
+        Glyph(100, 100, 6, 10),   // prose glyph under the stamp
+        Glyph(100, 105, 12, 20),  // stamp glyph over it
+        Glyph(112, 105, 12, 20),  // rest of the stamp's word
+        Glyph(124.5, 105, 12, 20),
+        Glyph(400, 300, 6, 10),   // unrelated text far away
+    };
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 1, 1, 1, 0}));
+}
+
+TEST_F(OverlayMarkingTest, MarkSpreadsBackwardByOneGlyphOnly)
+{
+    PageTextItems() = {
+        Glyph(128, 92, 6, 10),    // drawn first, over the word's last glyph
+        Glyph(100, 100, 12, 20),  // word glyphs
+        Glyph(112, 100, 12, 20),
+        Glyph(124, 100, 12, 20),  // overlaid
+        Glyph(300, 300, 6, 10),
+        Glyph(320, 300, 6, 10),
+    };
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 1, 1, 0, 0}));
+}
+
+TEST_F(OverlayMarkingTest, NoNeighbourRulesForFewerThanThreeItems)
+{
+    CTextItem initial = Glyph(50, 160, 50, 60), text = Glyph(120, 112, 6, 12);
+    PageTextItems() = {initial, text};
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
+}
+
+TEST_F(OverlayMarkingTest, LargeInitialGetsMarkTwo)
+{
+    CTextItem initial = Glyph(50, 160, 50, 60), text = Glyph(120, 112, 6, 12);
+    CTextItem next = Glyph(126, 112, 6, 12);
+    PageTextItems() = {initial, text, next};
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{2, 0, 0}));
+
+    // A tall item after the small text: not an initial followed by small text.
+    CTextItem tall = Glyph(130, 112, 20, 40);
+    PageTextItems() = {initial, text, tall};
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 0}));
+
+    // Lines that do not meet vertically: no initial.
+    PageTextItems() = {initial, Glyph(120, 300, 6, 12), next};
+    MarkPageItems();
+    EXPECT_EQ(Marks()[0], 0);
+}
+
+TEST_F(OverlayMarkingTest, FrameModeMarksNothing)
+{
+    g_settings.writeTextInTextBoxes = 1;
+    PageTextItems() = {Glyph(100, 130, 20, 30), Glyph(105, 120, 6, 10), Glyph(111, 120, 6, 10)};
+    MarkPageItems();
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 0}));
+}
+
+// The grid index must give the pairwise scan's marks exactly, including
+// pages where earlier marks change which items later act as sources.
+TEST_F(OverlayMarkingTest, IndexedMarkingEqualsPairwiseScan)
+{
+    std::mt19937 rng(777);
+    const float heights[] = {8, 10, 10, 12, 30, 0};
+    int cascadingPages = 0, markedTotal = 0;
+    for (int page = 0; page < 300; ++page) {
+        std::uniform_int_distribution<int> count(0, 120);
+        double span = page % 3 == 0 ? 60 : 400;  // some pages densely stacked
+        std::uniform_real_distribution<double> pos(0, span);
+        std::vector<CTextItem> items(static_cast<size_t>(count(rng)));
+        for (CTextItem& it : items) {
+            float h = heights[rng() % 6];
+            it = Glyph(RoundHundredths(pos(rng)), RoundHundredths(pos(rng) + 30), h * 0.6f, h,
+                       rng() % 10 == 0 ? " " : "a");
+            if (rng() % 8 == 0)
+                it.width = 80;  // wide glyph (rule, long dash)
+        }
+        std::vector<CTextItem> expected = items, noSkip = items;
+        MarkOverlapsPairwise(expected);
+        MarkOverlapsPairwise(noSkip, false);
+        PageTextItems() = items;
+        MarkOverlaps();
+        const std::vector<CTextItem>& got = PageTextItems();
+        ASSERT_EQ(got.size(), expected.size());
+        bool differsWithoutSkip = false;
+        for (size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i].layoutMark, expected[i].layoutMark) << "page " << page << " item " << i;
+            markedTotal += got[i].layoutMark;
+            differsWithoutSkip |= noSkip[i].layoutMark != expected[i].layoutMark;
+        }
+        cascadingPages += differsWithoutSkip;
+    }
+    EXPECT_GT(markedTotal, 100);
+    EXPECT_GT(cascadingPages, 10);  // marks did cascade on a good share of pages
+}
