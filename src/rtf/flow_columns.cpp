@@ -1,0 +1,118 @@
+// Flow mode: the page's blocks as ordinary paragraphs with exact line
+// spacings (and empty filler lines) that put each baseline where the PDF has
+// it, and side-by-side columns as RTF column sections.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "rtf/rtf_writer.h"
+
+namespace {
+
+// Exact spacing of one empty filler paragraph (twips).
+constexpr int32_t kFillerSpacing = 213;
+// A line closer than this share of its line height to the previous baseline
+// is written at that spacing and lowered instead.
+constexpr double kCloseLineShare = 0.75;
+// Twips of font size per half-point of lowering for a close line.
+constexpr int32_t kLoweringDivisor = 100;
+
+constexpr const char* kSectionContinues = "\\pard\\sect\\sectd\\sbknone";
+constexpr const char* kFillerEnd = "\\fs18\\cf0\\par";
+
+// "\pard\li%d\ri0\sl-%d\slmult0 ": a paragraph at indent `indent` whose line
+// advances exactly `spacing` twips.
+std::string ParagraphStart(int32_t indent, int64_t spacing)
+{
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, "\\pard\\li%d\\ri0\\sl-%lld\\slmult0 ", indent,
+                  static_cast<long long>(spacing));
+    return buffer;
+}
+
+}  // namespace
+
+int CRtfWriter::WriteBlocks()
+{
+    for (const CRunBlock& block : blocks_) {
+        int rc = 0;
+        if (block.columns.size() == 1) {
+            inColumnSection = 0;
+            rc = WriteFlowColumn(block.columns[0], block.columns[0].boundary);
+        } else if (block.columns.size() > 1) {
+            inColumnSection = 1;
+            rc = WriteColumnSection(block);
+        }
+        if (rc)
+            return rc;
+    }
+    return 0;
+}
+
+int CRtfWriter::WriteColumnSection(const CRunBlock& block)
+{
+    if (lastBaseline != 0)
+        if (int rc = WriteBody(kSectionContinues))
+            return rc;
+    std::string layout = "\\cols" + std::to_string(block.columns.size());
+    for (size_t c = 0; c < block.columns.size(); ++c)
+        layout += "\\colno" + std::to_string(c + 1) + "\\colw" +
+                  std::to_string(block.columns[c].width) + "\\colsr-0";
+    if (int rc = WriteBody(layout))
+        return rc;
+    // Every column starts from the baseline reached before the block; on the
+    // page's first block that is the page's top edge.
+    const int32_t start = lastBaseline;
+    for (size_t c = 0; c < block.columns.size(); ++c) {
+        if (c > 0)
+            if (int rc = WriteBody("\\column"))
+                return rc;
+        inColumnSection = 1;
+        lastBaseline = block.id != 0 ? start : 0;
+        if (int rc = WriteFlowColumn(block.columns[c], block.columns[c].boundary))
+            return rc;
+    }
+    lastBaseline = block.endBaseline;
+    return 0;
+}
+
+int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
+{
+    if (lastBaseline != 0 && inColumnSection == 0)
+        if (int rc = WriteBody(kSectionContinues))
+            return rc;
+    for (const CTextRun& r : column.runs) {
+        const int64_t h = r.lineHeight;
+        const int64_t m = static_cast<int64_t>(std::floor(kCloseLineShare * static_cast<double>(h)));
+        const int32_t indent = r.left - boundary;
+        const int64_t d = static_cast<int64_t>(r.bottom) - lastBaseline;
+        int rc = 0;
+        if (d < 0) {
+            // The line lies above the text already written (a block that starts
+            // higher than the previous one ended). Flowing text cannot go back
+            // up, so it follows as the next line at its own full height rather
+            // than with a negative or overlapping spacing.
+            rc = WriteBody(ParagraphStart(indent, h) + r.rtfText + "\\par");
+        } else if (d < m) {
+            rc = WriteBody(ParagraphStart(indent, m) + "\\dn" +
+                           std::to_string(r.size / kLoweringDivisor) + r.rtfText + "\\dn0\\par");
+        } else if (d <= h) {
+            rc = WriteBody(ParagraphStart(indent, d) + r.rtfText + "\\par");
+        } else {
+            const int64_t g = d - h;
+            const int64_t fillers = g / kFillerSpacing;
+            const int64_t rest = g % kFillerSpacing;
+            for (int64_t k = 0; k < fillers && rc == 0; ++k)
+                rc = WriteBody((k == 0 ? std::string() : std::string(kFillerEnd)) +
+                               ParagraphStart(indent, kFillerSpacing));
+            if (rc == 0)
+                rc = WriteBody((fillers > 0 ? std::string(kFillerEnd) : std::string()) +
+                               ParagraphStart(indent, h + rest) + r.rtfText + "\\par");
+        }
+        if (rc)
+            return rc;
+        lastBaseline = r.bottom;
+    }
+    return 0;
+}
