@@ -15,10 +15,3 @@ int RunToRtf(const std::vector<std::string>& args)
     std::fprintf(stderr, "paperwell-cli: --to-rtf is not available yet\n");
     return 2;
 }
-
-int RunDumpItems(const std::vector<std::string>& args)
-{
-    (void)args;
-    std::fprintf(stderr, "paperwell-cli: --dump-items is not available yet\n");
-    return 2;
-}

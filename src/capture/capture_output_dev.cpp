@@ -1,0 +1,248 @@
+#include "capture/capture_output_dev.h"
+
+#include <cstring>
+
+#include <Dict.h>
+#include <GfxState.h>
+#include <Object.h>
+#include <PDFDoc.h>
+#include <Page.h>
+#include <Parser.h>
+#include <Stream.h>
+
+#include "capture/marked_content.h"
+#include "capture/text_collector.h"
+#include "capture/text_item.h"
+
+// Why the device looks at the page content itself: the library tells a device
+// about BMC and about BDC with an inline property dictionary, but a BDC whose
+// properties are a resource name (typically /OC /name) reaches no device
+// call, while its EMC does. Popping on every EMC would then close the wrong
+// sequence. Before the page runs, its content streams are read once for their
+// BMC/BDC/EMC operators; the calls that arrive are matched against that list,
+// so an EMC that closes a named BDC leaves the stack alone. Calls from content
+// that was not read (forms, annotations) fall back to the plain rule, which is
+// exact as long as such content has no named BDC of its own.
+
+namespace {
+
+// Text rendering modes the device treats specially.
+constexpr int kRenderInvisible = 3;  // neither fill, stroke nor clip
+constexpr int kRenderClipOnly = 7;   // only adds to the clip
+constexpr int kRenderClipBit = 4;    // modes 4..7 add the glyph to the text clip
+// Nesting deeper than this in the scanned operands is not looked at.
+constexpr int kMaxScanRecursion = 16;
+
+SplashColorPtr WhitePaper()
+{
+    static SplashColor white = {255, 255, 255, 0};
+    return white;
+}
+
+uint32_t FillColorOf(GfxState* state, bool reverseVideo)
+{
+    GfxRGB rgb;
+    state->getFillColorSpace()->getRGB(state->getFillColor(), &rgb);
+    GfxColorComp comps[3] = {rgb.r, rgb.g, rgb.b};
+    uint32_t bytes[3];
+    for (int i = 0; i < 3; ++i) {
+        GfxColorComp v = reverseVideo ? gfxColorComp1 - comps[i] : comps[i];
+        bytes[i] = colToByte(v);
+    }
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16;
+}
+
+// Quick test on the decoded content before parsing it: without "BDC" there is
+// no named BDC and the plain rule is exact.
+bool ContentMentionsBdc(Object& contents)
+{
+    auto scan = [](Stream* str) {
+        if (!str)
+            return false;
+        str->reset();
+        char buf[4096 + 2] = {0, 0};
+        int carried = 0;
+        bool found = false;
+        for (;;) {
+            int n = str->doGetChars(4096, reinterpret_cast<unsigned char*>(buf + carried));
+            if (n <= 0)
+                break;
+            const int len = carried + n;
+            for (int i = 0; i + 2 < len && !found; ++i)
+                found = buf[i] == 'B' && buf[i + 1] == 'D' && buf[i + 2] == 'C';
+            if (found)
+                break;
+            carried = len >= 2 ? 2 : len;
+            std::memmove(buf, buf + len - carried, carried);
+        }
+        str->close();
+        return found;
+    };
+    if (contents.isStream())
+        return scan(contents.getStream());
+    if (contents.isArray()) {
+        for (int i = 0; i < contents.arrayGetLength(); ++i) {
+            Object s = contents.arrayGet(i);
+            if (s.isStream() && scan(s.getStream()))
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CCaptureOutputDev::CCaptureOutputDev() : SplashOutputDev(splashModeBGR8, 4, false, WhitePaper(), true)
+{
+    ClearPageText();
+}
+
+void CCaptureOutputDev::startDoc(PDFDoc* doc)
+{
+    doc_ = doc;
+    SplashOutputDev::startDoc(doc);
+}
+
+void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
+{
+    SplashOutputDev::startPage(pageNum, state, xref);
+    ClearPageText();
+    // The library drops sequences left open at the end of a page without
+    // telling the device; a page starts with none open.
+    MarkedContentStack().clear();
+    openSequences_.clear();
+    ScanPageMarkedContent(pageNum);
+}
+
+void CCaptureOutputDev::ScanPageMarkedContent(int pageNum)
+{
+    pageEvents_.clear();
+    nextEvent_ = 0;
+    if (!doc_ || pageNum < 1 || pageNum > doc_->getNumPages())
+        return;
+    Page* page = doc_->getPage(pageNum);
+    if (!page)
+        return;
+    Object contents = page->getContents();
+    if (!(contents.isStream() || contents.isArray()) || !ContentMentionsBdc(contents))
+        return;
+
+    Parser parser(doc_->getXRef(), &contents, false);
+    std::vector<Object> operands;
+    for (;;) {
+        Object obj = parser.getObj(kMaxScanRecursion);
+        if (obj.isEOF() || obj.isError())
+            break;
+        if (!obj.isCmd()) {
+            operands.push_back(std::move(obj));
+            continue;
+        }
+        const char* cmd = obj.getCmd();
+        // The library uses the last operands when there are too many.
+        const size_t n = operands.size();
+        if (!std::strcmp(cmd, "BMC")) {
+            if (n >= 1 && operands[n - 1].isName())
+                pageEvents_.push_back(MarkedEvent::Begin);
+        } else if (!std::strcmp(cmd, "BDC")) {
+            if (n >= 2 && operands[n - 2].isName()) {
+                if (operands[n - 1].isDict())
+                    pageEvents_.push_back(MarkedEvent::Begin);
+                else if (operands[n - 1].isName())
+                    pageEvents_.push_back(MarkedEvent::NamedBegin);
+            }
+        } else if (!std::strcmp(cmd, "EMC")) {
+            pageEvents_.push_back(MarkedEvent::End);
+        } else if (!std::strcmp(cmd, "BI")) {
+            // Inline image data cannot be read as tokens; the events up to
+            // here still hold, later calls follow the plain rule.
+            break;
+        }
+        operands.clear();
+    }
+}
+
+void CCaptureOutputDev::ConsumeEventsUpTo(MarkedEvent seen)
+{
+    while (nextEvent_ < pageEvents_.size()) {
+        const MarkedEvent e = pageEvents_[nextEvent_];
+        if (e == MarkedEvent::NamedBegin) {
+            openSequences_.push_back(false);
+            ++nextEvent_;
+        } else if (e == MarkedEvent::End && openSequences_.empty()) {
+            ++nextEvent_;  // the library rejects an EMC with nothing open
+        } else {
+            // The expected call, or one from content that was not read (then
+            // the list waits for the page's own next call).
+            if (e == seen)
+                ++nextEvent_;
+            return;
+        }
+    }
+}
+
+void CCaptureOutputDev::beginMarkedContent(const char* name, Dict* properties)
+{
+    SplashOutputDev::beginMarkedContent(name, properties);
+    ConsumeEventsUpTo(MarkedEvent::Begin);
+    MarkedContentEntry entry;
+    entry.tag = name ? name : "";
+    entry.operandCount = properties ? 2 : 1;
+    entry.inlineProperties = properties != nullptr;
+    if (properties) {
+        Object vertical = properties->lookup("Vertical");
+        entry.verticalTrue = vertical.isBool() && vertical.getBool();
+    }
+    MarkedContentStack().push_back(std::move(entry));
+    openSequences_.push_back(true);
+}
+
+void CCaptureOutputDev::endMarkedContent(GfxState* state)
+{
+    SplashOutputDev::endMarkedContent(state);
+    ConsumeEventsUpTo(MarkedEvent::End);
+    bool reachedDevice = true;
+    if (!openSequences_.empty()) {
+        reachedDevice = openSequences_.back();
+        openSequences_.pop_back();
+    }
+    if (reachedDevice && !MarkedContentStack().empty())
+        MarkedContentStack().pop_back();
+}
+
+void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
+                                 double originY, CharCode code, int nBytes, const Unicode* u, int uLen)
+{
+    const int mode = state->getRender();
+    if (mode == kRenderInvisible)
+        return;
+    if (mode != kRenderClipOnly) {
+        // The origin as the library passes it (before its origin offset), in page pixels.
+        double X, Y;
+        state->transform(x, y, &X, &Y);
+        // The advance without character spacing; word spacing stays in it.
+        const double k = state->getCharSpace() * state->getHorizScaling();
+        const double* tm = state->getTextMat();
+        double DX, DY;
+        state->transformDelta(dx - k * tm[0], dy - k * tm[1], &DX, &DY);
+        const uint32_t color = FillColorOf(state, isReverseVideo());
+
+        int result;
+        if (countOnly_) {
+            ++countedGlyphs_;
+            result = 0;
+        } else {
+            result = CTextCollector::Instance().CollectGlyph(state, X, Y, DX, DY, nBytes, u, uLen, color);
+        }
+        if (result != kDrawGlyph) {
+            // Kept out of the picture, but a clipping mode must still clip
+            // what the page draws afterwards to the glyph.
+            if (mode & kRenderClipBit) {
+                state->setRender(kRenderClipOnly);
+                SplashOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
+                state->setRender(mode);
+            }
+            return;
+        }
+    }
+    SplashOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
+}
