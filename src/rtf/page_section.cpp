@@ -73,6 +73,10 @@ int CRtfWriter::WritePage(int pageNumber, const std::string& picturePath)
             if (!rc) rc = WriteTextBox(run, kFlowUpward);
         for (CTextRun& run : runs.downRuns)
             if (!rc) rc = WriteTextBox(run, kFlowDownward);
+        if (!rc) {
+            BuildBlocks(runs.lineRuns, g_pageWidthTwips, Blocks());
+            rc = WriteBlocks();
+        }
     } else {
         rc = WriteFramedText();
     }
