@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "capture/run_blocks.h"
+#include "platform/temp_path.h"
+#include "rtf/rtf_test_support.h"
+#include "rtf/rtf_writer.h"
+
+namespace {
+
+constexpr int32_t kPageWidth = 12241;
+constexpr int32_t kPageHeight = 15841;
+
+CTextRun FlowRun(const std::string& text, int32_t left, int32_t bottom, int32_t size = 240)
+{
+    CTextRun r;
+    r.rtfText = "{" + text + "}";
+    r.left = left;
+    r.right = left + 3000;
+    r.bottom = bottom;
+    r.top = bottom - size;
+    r.width = 3000;
+    r.size = size;
+    r.lineHeight = static_cast<uint32_t>(size);
+    r.lastSize = size;
+    return r;
+}
+
+CRunColumn Column(std::vector<CTextRun> runs, int32_t boundary = 0)
+{
+    CRunColumn c;
+    c.runs = std::move(runs);
+    c.boundary = boundary;
+    return c;
+}
+
+// Runs one writer over a fresh document and hands back the body it wrote.
+class FlowColumnsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rtftest::UsePage(kPageWidth, kPageHeight);
+        path_ = MakeTempPath();
+        ASSERT_FALSE(path_.empty());
+        ASSERT_TRUE(writer_.OpenDocument(path_));
+    }
+    std::string Body()
+    {
+        EXPECT_EQ(writer_.FinishDocument(), 0);
+        return rtftest::BodyOf(rtftest::ReadWholeFile(path_));
+    }
+
+    std::string path_;
+    CRtfWriter writer_;
+};
+
+const std::string kFiller = "\\pard\\li0\\ri0\\sl-213\\slmult0 ";
+
+}  // namespace
+
+TEST_F(FlowColumnsTest, FirstLineOfThePageGetsFillersFromTheTopEdge)
+{
+    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("Hello", 0, 1000)}), 0), 0);
+    EXPECT_EQ(writer_.lastBaseline, 1000);
+    // d = 1000, g = 760: three fillers (639 twips), then 240 + 121.
+    EXPECT_EQ(Body(), kFiller + "\\fs18\\cf0\\par" + kFiller + "\\fs18\\cf0\\par" + kFiller +
+                          "\\fs18\\cf0\\par\\pard\\li0\\ri0\\sl-361\\slmult0 {Hello}\\par");
+}
+
+TEST_F(FlowColumnsTest, NextAndCloseLines)
+{
+    writer_.lastBaseline = 1000;
+    writer_.inColumnSection = 1;  // no section break in front
+    CRunColumn column =
+        Column({FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300), FlowRun("same", 1440, 1300)});
+    ASSERT_EQ(writer_.WriteFlowColumn(column, 0), 0);
+    EXPECT_EQ(Body(), "\\pard\\li1440\\ri0\\sl-200\\slmult0 {next}\\par"
+                      "\\pard\\li1440\\ri0\\sl-180\\slmult0 \\dn2{close}\\dn0\\par"
+                      "\\pard\\li1440\\ri0\\sl-180\\slmult0 \\dn2{same}\\dn0\\par");
+    EXPECT_EQ(writer_.lastBaseline, 1300);
+}
+
+TEST_F(FlowColumnsTest, LineExactlyOneLineHeightBelowHasNoFiller)
+{
+    writer_.lastBaseline = 1000;
+    writer_.inColumnSection = 1;
+    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("a", 0, 1240), FlowRun("b", 0, 1481)}), 0), 0);
+    // 240 is still a next line; 241 is one twip farther: no filler, spacing 241.
+    EXPECT_EQ(Body(), "\\pard\\li0\\ri0\\sl-240\\slmult0 {a}\\par"
+                      "\\pard\\li0\\ri0\\sl-241\\slmult0 {b}\\par");
+}
+
+TEST_F(FlowColumnsTest, IndentIsRelativeToTheColumnBoundary)
+{
+    writer_.lastBaseline = 760;
+    writer_.inColumnSection = 1;
+    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("x", 6500, 1000)}, 6000), 6000), 0);
+    EXPECT_EQ(Body(), "\\pard\\li500\\ri0\\sl-240\\slmult0 {x}\\par");
+}
+
+// A baseline above the last one must never give a negative or shrinking
+// spacing: the line follows at its own height.
+TEST_F(FlowColumnsTest, LineAboveTheLastBaselineFollowsAtFullLineHeight)
+{
+    writer_.lastBaseline = 8000;
+    writer_.inColumnSection = 1;
+    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 5400)}), 0), 0);
+    std::string body = Body();
+    EXPECT_EQ(body, "\\pard\\li0\\ri0\\sl-240\\slmult0 {up}\\par"
+                    "\\pard\\li0\\ri0\\sl-200\\slmult0 {on}\\par");
+    EXPECT_EQ(body.find("\\sl--"), std::string::npos);
+    EXPECT_EQ(writer_.lastBaseline, 5400);
+}
+
+TEST_F(FlowColumnsTest, OnlyLaterBlocksStartWithAContinuousSectionBreak)
+{
+    CRunBlock first, second;
+    first.columns.push_back(Column({FlowRun("one", 0, 1000)}));
+    second.columns.push_back(Column({FlowRun("two", 0, 1240)}));
+    second.id = 1;
+    writer_.Blocks() = {first, second};
+    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    std::string body = Body();
+    EXPECT_EQ(body.rfind("\\sbknone"), body.find("\\sbknone"));
+    EXPECT_EQ(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri0\\sl-240\\slmult0 {two}\\par"),
+              body.find("{one}\\par") + 9);
+    EXPECT_EQ(body.substr(0, 8), "\\pard\\li");
+}
+
+TEST_F(FlowColumnsTest, TwoColumnBlockIsDeclaredWithItsWidths)
+{
+    RunList runs = {FlowRun("L0", 1000, 1000), FlowRun("R0", 6000, 1000),
+                    FlowRun("L1", 1000, 1240), FlowRun("R1", 6000, 1240)};
+    BuildBlocks(runs, kPageWidth, writer_.Blocks());
+    ASSERT_EQ(writer_.Blocks().size(), 1u);
+    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    EXPECT_EQ(writer_.lastBaseline, 1240);
+    std::string column1 = "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
+                          "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
+                          "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
+                          "\\pard\\li1000\\ri0\\sl-361\\slmult0 {L0}\\par"
+                          "\\pard\\li1000\\ri0\\sl-240\\slmult0 {L1}\\par";
+    std::string column2 = "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
+                          "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
+                          "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
+                          "\\pard\\li0\\ri0\\sl-361\\slmult0 {R0}\\par"
+                          "\\pard\\li0\\ri0\\sl-240\\slmult0 {R1}\\par";
+    EXPECT_EQ(Body(), "\\cols2\\colno1\\colw5999\\colsr-0\\colno2\\colw6241\\colsr-0" + column1 +
+                          "\\column" + column2);
+}
+
+TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
+{
+    CRunBlock heading, columns;
+    heading.columns.push_back(Column({FlowRun("head", 0, 1000)}));
+    columns.id = 1;
+    columns.columns.push_back(Column({FlowRun("a", 0, 1240), FlowRun("a2", 0, 1480)}));
+    columns.columns.push_back(Column({FlowRun("b", 6000, 1240)}, 6000));
+    columns.columns[0].width = 5999;
+    columns.columns[1].width = 6241;
+    columns.endBaseline = 1480;
+    CRunBlock after;
+    after.id = 2;
+    after.columns.push_back(Column({FlowRun("tail", 0, 1720)}));
+    writer_.Blocks() = {heading, columns, after};
+    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    std::string body = Body();
+    size_t section = body.find("\\pard\\sect\\sectd\\sbknone\\cols2\\colno1\\colw5999");
+    ASSERT_NE(section, std::string::npos);
+    // Both columns continue from the heading's baseline 1000.
+    EXPECT_NE(body.find("\\pard\\li0\\ri0\\sl-240\\slmult0 {a}\\par"), std::string::npos);
+    EXPECT_NE(body.find("\\column\\pard\\li0\\ri0\\sl-240\\slmult0 {b}\\par"), std::string::npos);
+    // The block after the section continues from its end baseline, one column again.
+    EXPECT_NE(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri0\\sl-240\\slmult0 {tail}\\par"),
+              std::string::npos);
+    EXPECT_EQ(writer_.lastBaseline, 1720);
+}
+
+TEST_F(FlowColumnsTest, EmptyBlockListWritesNothing)
+{
+    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    EXPECT_EQ(Body(), "");
+}
