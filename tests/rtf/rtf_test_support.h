@@ -1,0 +1,95 @@
+#pragma once
+// Helpers shared by the RTF writer tests: glyph items, a receiver that keeps
+// its messages, and a writer session on a real temporary file.
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "conversion/receiver.h"
+#include "conversion/settings.h"
+#include "platform/temp_path.h"
+#include "rtf/rtf_writer.h"
+
+namespace rtftest {
+
+inline std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+// One glyph of a horizontal line: `x`, `y` in page pixels at 96 dpi.
+inline CTextItem Glyph(char16_t ch, double x, double y, float width, float height, std::string face = "Times New Roman")
+{
+    CTextItem item;
+    item.x = x;
+    item.y = y;
+    item.width = width;
+    item.height = height;
+    item.faceName = std::move(face);
+    item.text = std::u16string(1, ch);
+    item.textLength = 1;
+    return item;
+}
+
+// Glyphs for `text`, each `advance` wide, one after the other from `x`.
+inline std::vector<CTextItem> Word(const std::u16string& text, double x, double y, float advance, float height,
+                                   const std::string& face = "Times New Roman")
+{
+    std::vector<CTextItem> items;
+    for (char16_t ch : text) {
+        items.push_back(Glyph(ch, x, y, advance, height, face));
+        x += advance;
+    }
+    return items;
+}
+
+class CMessageLog : public IConversionReceiver {
+public:
+    void Log(const std::string& line) override { lines.push_back(line); }
+    void Progress(const char*, int) override {}
+    int CollectSettings() override { return 0; }
+    bool AskPassword(const std::string&, std::string&) override { return false; }
+    void ShowMessage(const std::string& text, MessageKind kind) override
+    {
+        messages.push_back(text);
+        kinds.push_back(kind);
+    }
+    std::vector<std::string> lines;
+    std::vector<std::string> messages;
+    std::vector<MessageKind> kinds;
+};
+
+// Resets the process-wide state the writer reads, for one test.
+inline void UsePage(int32_t width, int32_t height, bool flowMode = true)
+{
+    g_settings.writeTextInTextBoxes = flowMode ? 0 : 1;
+    g_settings.allPages = 1;
+    g_settings.fromPage = 0;
+    g_settings.toPage = 0;
+    g_pageWidthTwips = width;
+    g_pageHeightTwips = height;
+}
+
+// The body part of a finished document: what follows the information group,
+// without the closing "\par}".
+inline std::string BodyOf(const std::string& document)
+{
+    const std::string info = "{\\info{\\author Tarnwick}{\\company Tarnwick}}";
+    size_t start = document.find(info);
+    if (start == std::string::npos || document.size() < start + info.size() + 5)
+        return {};
+    start += info.size();
+    return document.substr(start, document.size() - start - 5);
+}
+
+} // namespace rtftest

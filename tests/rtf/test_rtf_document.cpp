@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/temp_path.h"
+#include "rtf/rtf_writer.h"
+#include "rtf_test_support.h"
+
+using namespace rtftest;
+
+namespace {
+
+const char kEmptyDocument[] =
+    "{\\rtf\\ansi\\ansicpg1252\\deff0 {\\fonttbl{\\f1\\fnil\\fcharset0\\cpg1252 Arial;}}"
+    "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+    "{\\*\\generator Paperwell;}{\\info{\\author Tarnwick}{\\company Tarnwick}}\\par}";
+
+TEST(RtfDocument, EmptyDocumentHasArialAndTheThreeColours)
+{
+    CRtfWriter writer;
+    const std::string path = MakeTempPath();
+    ASSERT_TRUE(writer.OpenDocument(path));
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    EXPECT_EQ(ReadWholeFile(path), kEmptyDocument);
+}
+
+TEST(RtfDocument, FontNumbersAreDenseAndCaseSensitive)
+{
+    CRtfWriter writer;
+    const std::string path = MakeTempPath();
+    ASSERT_TRUE(writer.OpenDocument(path));
+    EXPECT_EQ(writer.FontIndex("Arial"), 1);
+    EXPECT_EQ(writer.FontIndex("Times New Roman"), 2);
+    EXPECT_EQ(writer.FontIndex("times new roman"), 3);
+    EXPECT_EQ(writer.FontIndex("Times New Roman"), 2);
+    EXPECT_EQ(writer.FontIndex(""), 4);
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    const std::string document = ReadWholeFile(path);
+    EXPECT_NE(document.find("{\\fonttbl{\\f1\\fnil\\fcharset0\\cpg1252 Arial;}"
+                            "{\\f2\\fnil\\fcharset0\\cpg1252 Times New Roman;}"
+                            "{\\f3\\fnil\\fcharset0\\cpg1252 times new roman;}"
+                            "{\\f4\\fnil\\fcharset0\\cpg1252 ;}}"),
+              std::string::npos)
+        << document;
+}
+
+TEST(RtfDocument, FaceNamesCannotInjectIntoTheFontTable)
+{
+    CRtfWriter writer;
+    const std::string path = MakeTempPath();
+    ASSERT_TRUE(writer.OpenDocument(path));
+    const int hostile = writer.FontIndex("A;}{\\par");
+    EXPECT_EQ(hostile, 2);
+    // A second raw name that reads the same once cleaned shares the number.
+    EXPECT_EQ(writer.FontIndex("A{par}"), hostile);
+    EXPECT_EQ(writer.FontIndex("Apar"), hostile);
+    EXPECT_EQ(writer.FontIndex("Other"), 3);
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    const std::string document = ReadWholeFile(path);
+    EXPECT_NE(document.find("{\\f2\\fnil\\fcharset0\\cpg1252 Apar;}{\\f3\\fnil\\fcharset0\\cpg1252 Other;}}"),
+              std::string::npos)
+        << document;
+    // Braces stay balanced: the table closes where it should.
+    int depth = 0;
+    for (size_t i = 0; i < document.size(); ++i) {
+        if (document[i] == '\\') { ++i; continue; }
+        if (document[i] == '{') ++depth;
+        if (document[i] == '}') --depth;
+        ASSERT_GE(depth, i + 1 < document.size() ? 1 : 0) << "group closed early at " << i;
+    }
+    EXPECT_EQ(depth, 0);
+}
+
+TEST(RtfDocument, ColoursReuseTheirNumbersAndLateColoursAreListed)
+{
+    CRtfWriter writer;
+    const std::string path = MakeTempPath();
+    ASSERT_TRUE(writer.OpenDocument(path));
+    EXPECT_EQ(writer.ColorIndex(0x000000), 0);
+    EXPECT_EQ(writer.ColorIndex(0x0000FF), 1);
+    EXPECT_EQ(writer.ColorIndex(0xFF0000), 2);
+    UsePage(12241, 15841);
+    for (int page = 1; page <= 4; ++page)
+        ASSERT_EQ(writer.WritePage(page, ""), 0);
+    EXPECT_EQ(writer.ColorIndex(0x00336699), 3);  // first used on page 5
+    ASSERT_EQ(writer.WritePage(5, ""), 0);
+    EXPECT_EQ(writer.ColorIndex(0x00336699), 3);
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    EXPECT_NE(ReadWholeFile(path).find("{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;"
+                                       "\\red0\\green0\\blue255;\\red153\\green102\\blue51;}"),
+              std::string::npos);
+}
+
+TEST(RtfDocument, BodyFollowsTheHeaderAndBothFilesGoAwayWithTheWriter)
+{
+    std::string path;
+    std::string bodyPath;
+    {
+        CRtfWriter writer;
+        path = MakeTempPath();
+        ASSERT_TRUE(writer.OpenDocument(path));
+        bodyPath = writer.BodyPath();
+        EXPECT_TRUE(std::filesystem::exists(bodyPath));
+        ASSERT_EQ(writer.WriteBody("\\pard hello"), 0);
+        ASSERT_EQ(writer.FinishDocument(), 0);
+        const std::string document = ReadWholeFile(path);
+        EXPECT_EQ(BodyOf(document), "\\pard hello");
+        EXPECT_EQ(document.find('\n'), std::string::npos);
+        EXPECT_EQ(document.substr(document.size() - 5), "\\par}");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(bodyPath));
+}
+
+TEST(RtfDocument, LargeBodiesAreCopiedWhole)
+{
+    CRtfWriter writer;
+    const std::string path = MakeTempPath();
+    ASSERT_TRUE(writer.OpenDocument(path));
+    std::string expected;
+    for (int i = 0; i < 40000; ++i) {
+        std::string piece = "\\par " + std::to_string(i);
+        expected += piece;
+        ASSERT_EQ(writer.WriteBody(piece), 0);
+    }
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    EXPECT_EQ(BodyOf(ReadWholeFile(path)), expected);
+}
+
+TEST(RtfDocument, UncreatableFileIsReportedWithTheSystemText)
+{
+    CMessageLog log;
+    CRtfWriter writer(&log);
+    EXPECT_FALSE(writer.OpenDocument("/nonexistent-folder/x.rtf"));
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0], "Cannot create file:No such file or directory");
+    EXPECT_EQ(log.kinds[0], MessageKind::Error);
+}
+
+TEST(RtfDocument, UncreatableBodyFileFailsTheSameWay)
+{
+    // Put a plain file where the private temporary folder should be, so no
+    // temporary name can be made there.
+    const std::string folder = PrivateTempFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::string rtfPath = std::filesystem::temp_directory_path() / ("pw-h3-main-" + std::to_string(getpid()));
+    const std::string saved = folder + ".saved";
+    std::filesystem::rename(folder, saved);
+    WriteWholeFile(folder, "not a folder");
+    bool opened = true;
+    CMessageLog log;
+    {
+        CRtfWriter writer(&log);
+        opened = writer.OpenDocument(rtfPath);
+    }
+    std::filesystem::remove(folder);
+    std::filesystem::rename(saved, folder);
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].rfind("Cannot create file:", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(rtfPath));
+}
+
+TEST(RtfDocument, FullDiskComesBackAsErrno)
+{
+    if (access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "/dev/full is not available";
+    // The RTF path is a link to /dev/full (the writer deletes its RTF path
+    // at the end, which must only remove the link).
+    const std::string link = MakeTempPath();
+    std::filesystem::create_symlink("/dev/full", link);
+    {
+        CRtfWriter writer;
+        ASSERT_TRUE(writer.OpenDocument(link));
+        ASSERT_EQ(writer.WriteBody(std::string(1000, 'x')), 0);
+        EXPECT_EQ(writer.FinishDocument(), ENOSPC);
+    }
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+// In a child with a file-size limit and SIGXFSZ ignored, writing a page
+// whose picture goes past the limit returns EFBIG.
+TEST(RtfDocument, FileSizeLimitComesBackAsErrno)
+{
+    const std::string picture = MakeTempPath();
+    WriteWholeFile(picture, std::string(200000, '\x5A'));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        CRtfWriter writer;
+        if (!writer.OpenDocument(MakeTempPath()))
+            _exit(100);
+        UsePage(12241, 15841);
+        rlimit limit{100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int rc = writer.WritePage(1, picture);
+        _exit(rc > 0 && rc < 100 ? rc : 101);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    std::filesystem::remove(picture);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), EFBIG);
+}
+
+} // namespace
