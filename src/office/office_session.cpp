@@ -32,6 +32,8 @@ constexpr auto kShutdownGrace = 10s;           // time the instance gets to end 
 constexpr int kAttemptsPerDocument = 2;        // a document whose instance died is tried once more
 constexpr long long kBytesPerMegabyte = 1024 * 1024;
 constexpr const char* kForceCommandLineVariable = "PW_OFFICE_COMMAND_LINE";  // "1": skip UNO
+// Seconds that replace kBaseDocumentTimeout, so tests can provoke the watchdog.
+constexpr const char* kTimeoutVariable = "PW_OFFICE_TIMEOUT_SECONDS";
 
 struct COfficeSession {
     std::mutex mutex;
@@ -63,9 +65,14 @@ void KillInstanceAtExit()
 
 std::chrono::milliseconds DocumentTimeout(const std::string& rtfPath)
 {
+    std::chrono::milliseconds base = kBaseDocumentTimeout;
+    if (const char* seconds = std::getenv(kTimeoutVariable)) {
+        const long value = std::strtol(seconds, nullptr, 10);
+        if (value > 0)
+            base = std::chrono::seconds(value);
+    }
     const long long megabytes = FileSizeOf(rtfPath) / kBytesPerMegabyte;
-    return std::chrono::duration_cast<std::chrono::milliseconds>(kBaseDocumentTimeout
-                                                                 + megabytes * kTimeoutPerMegabyte);
+    return base + std::chrono::duration_cast<std::chrono::milliseconds>(megabytes * kTimeoutPerMegabyte);
 }
 
 // The folder the launcher really lives in (soffice on PATH is a symlink).
@@ -200,6 +207,11 @@ OfficeResult ConvertWithCommandLine(COfficeSession& session, const std::string& 
 }
 
 } // namespace
+
+int OfficeInstanceGroup()
+{
+    return Session().instanceGroup.load();
+}
 
 OfficeMode CurrentOfficeMode()
 {

@@ -31,3 +31,7 @@ void EndOfficeInstance();
 // built in, cannot bootstrap, or PW_OFFICE_COMMAND_LINE=1 asks for the
 // command line.
 OfficeMode CurrentOfficeMode();
+
+// The process group of the running instance, 0 when none runs (for tests
+// and diagnostics).
+int OfficeInstanceGroup();
