@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "rtf_test_support.h"
+
+using namespace rtftest;
+
+namespace {
+
+const char kLineFrameControls[] =
+    "\\dxfrtext144\\dfrmtxtx144\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263";
+
+CTextRun FrameRun(int32_t left, int32_t top, const std::string& rtfText)
+{
+    CTextRun run;
+    run.left = left;
+    run.top = top;
+    run.right = left + 1000;
+    run.bottom = top + 240;
+    run.size = 240;
+    run.lineHeight = 240;
+    run.rtfText = rtfText;
+    return run;
+}
+
+class FramedText : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = MakeTempPath();
+        ASSERT_TRUE(writer.OpenDocument(path));
+        UsePage(12241, 15841, false);
+    }
+    void TearDown() override { writer.ResetPage(); }
+    std::string Body()
+    {
+        EXPECT_EQ(writer.FinishDocument(), 0);
+        return BodyOf(ReadWholeFile(path));
+    }
+    CRtfWriter writer;
+    std::string path;
+};
+
+TEST_F(FramedText, LineRunsOnlyGiveLineFramesAndTheAnchorParagraph)
+{
+    PageRuns().lineRuns.push_back(FrameRun(720, 1000, "{\\f2\\fs24\\cf0\\charscalex100 Hello}"));
+    PageRuns().lineRuns.push_back(FrameRun(1440, 2000, "{\\f2\\fs24\\cf0\\charscalex100 World}"));
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    EXPECT_EQ(Body(), std::string(" \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx720\\posy1000\\absw11521") +
+                          kLineFrameControls + "{\\f2\\fs24\\cf0\\charscalex100 Hello}\\par" +
+                          " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx1440\\posy2000\\absw10801" +
+                          kLineFrameControls + "{\\f2\\fs24\\cf0\\charscalex100 World}\\par" + "\\pard\\par");
+}
+
+TEST_F(FramedText, UpwardRunIsATextBoxBetweenAnchorAndClosingFrames)
+{
+    PageRuns().upRuns.push_back(FrameRun(3000, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 Up \\par}"));
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    const std::string body = Body();
+    const size_t box = body.find("{\\shp{\\*\\shpinst\\shpleft3000\\shptop4760\\shpright4000\\shpbottom5240");
+    const size_t anchor = body.find("\\pard\\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx0\\posy0\\absw12241"
+                                    "\\dxfrtext144\\dfrmtxtx144\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright"
+                                    "\\rin0\\lin0\\itap0\\pararsid9203263 {\\f0\\fs1\\cf0\\insrsid9203263 \\par}");
+    const size_t closing = body.find("\\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx12236\\posy15836\\absw5"
+                                     "\\dxfrtext144\\dfrmtxtx144\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright"
+                                     "\\rin0\\lin0\\itap0\\pararsid9203263 {\\f0\\fs1\\cf0\\insrsid9203263 \\par}");
+    ASSERT_NE(box, std::string::npos) << body;
+    ASSERT_NE(anchor, std::string::npos) << body;
+    ASSERT_NE(closing, std::string::npos) << body;
+    EXPECT_LT(box, anchor);
+    EXPECT_LT(anchor, closing);
+    EXPECT_NE(body.find("{\\sp{\\sn txflTextFlow}{\\sv 2}}"), std::string::npos);
+    EXPECT_EQ(body.substr(body.size() - 9), "\\pard\\par");
+    // No vertical frame controls: readers would ignore the direction.
+    EXPECT_EQ(body.find("\\frmtx"), std::string::npos);
+}
+
+TEST_F(FramedText, VerticalRunsKeepTheirOrderAndTheirRecords)
+{
+    PageRuns().upRuns.push_back(FrameRun(100, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 U1 \\par}"));
+    PageRuns().upRuns.push_back(FrameRun(200, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 U2 \\par}"));
+    PageRuns().downRuns.push_back(FrameRun(300, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 D1 \\par}"));
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    EXPECT_EQ(PageRuns().upRuns[0].top, 5000);  // the box grew on a copy
+    const std::string body = Body();
+    const size_t u1 = body.find("U1"), u2 = body.find("U2"), d1 = body.find("D1");
+    ASSERT_NE(d1, std::string::npos);
+    EXPECT_LT(u1, u2);
+    EXPECT_LT(u2, d1);
+    EXPECT_NE(body.find("\\shpleft300\\shptop5000\\shpright1300\\shpbottom5480"), std::string::npos);
+}
+
+TEST_F(FramedText, FrameAtThePageEdgeStillGetsAWidth)
+{
+    PageRuns().lineRuns.push_back(FrameRun(12241, 100, "{x}"));
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    EXPECT_NE(Body().find("\\posx12241\\posy100\\absw1\\"), std::string::npos);
+}
+
+} // namespace
