@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <jpeglib.h>
@@ -91,9 +92,16 @@ int SaveBitmapAsJpeg(const uint8_t* pixels, const CBitmapInfoHeader& header, int
     }
     // A picture the writer refuses or libjpeg fails on is useless to the RTF
     // writer; it is closed and removed so no half-written JPEG is read back.
+    // Only a regular file is removed: the path may name a device.
+    struct stat info {};
+    const bool regularFile = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    auto removeFile = [&]() {
+        if (regularFile)
+            unlink(path.c_str());
+    };
     auto discardFile = [&]() {
         std::fclose(file);
-        unlink(path.c_str());
+        removeFile();
     };
 
     *errorText = CheckHeader(header);
@@ -142,7 +150,7 @@ int SaveBitmapAsJpeg(const uint8_t* pixels, const CBitmapInfoHeader& header, int
 
     // The last buffered bytes reach the disk only here.
     if (std::fclose(file) != 0) {
-        unlink(path.c_str());
+        removeFile();
         *errorText = "Cannot write " + path;
         return kJpegLibraryFailed;
     }

@@ -1,5 +1,6 @@
 #include "office/office_process.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -9,6 +10,25 @@
 namespace {
 
 constexpr auto kWaitPollInterval = std::chrono::milliseconds(20);  // how often WaitFor looks again
+constexpr auto kGroupExitWait = std::chrono::seconds(2);           // longest wait for killed members to go
+constexpr const char* kBootstrapVariable = "URE_BOOTSTRAP=";      // our UNO runtime's, not the suite's
+
+// The environment for the child: ours without the UNO bootstrap variable
+// this process may have set for itself, which would mislead the suite.
+std::vector<std::string> ChildEnvironment()
+{
+    std::vector<std::string> variables;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        if (std::string(*entry).rfind(kBootstrapVariable, 0) != 0)
+            variables.emplace_back(*entry);
+    }
+    return variables;
+}
+
+bool GroupExists(pid_t pgid)
+{
+    return kill(-pgid, 0) == 0 || errno == EPERM;
+}
 
 } // namespace
 
@@ -34,6 +54,11 @@ bool COfficeProcess::Start(const std::vector<std::string>& argv, const std::stri
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
+    const std::vector<std::string> environment = ChildEnvironment();
+    std::vector<char*> envp;
+    for (const std::string& variable : environment)
+        envp.push_back(const_cast<char*>(variable.c_str()));
+    envp.push_back(nullptr);
     const char* output = outputPath.empty() ? "/dev/null" : outputPath.c_str();
 
     const pid_t pid = fork();
@@ -56,7 +81,7 @@ bool COfficeProcess::Start(const std::vector<std::string>& argv, const std::stri
         sigprocmask(SIG_SETMASK, &none, nullptr);
         signal(SIGPIPE, SIG_DFL);
         signal(SIGXFSZ, SIG_DFL);
-        execv(args[0], args.data());
+        execve(args[0], args.data(), envp.data());
         _exit(127);
     }
     m_pid = pid;
@@ -102,4 +127,10 @@ void COfficeProcess::KillGroup()
         m_reaped = true;
         m_exitStatus = -1;
     }
+    // Members outside our reach (the office process itself is the launcher's
+    // child) die a moment later; a new instance on the same profile must not
+    // meet them.
+    const auto deadline = std::chrono::steady_clock::now() + kGroupExitWait;
+    while (GroupExists(m_pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(kWaitPollInterval);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <unistd.h>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -97,9 +98,14 @@ bool BootstrapUno(const std::string& programFolder)
     std::lock_guard<std::mutex> lock(bootstrapMutex);
     if (g_localContext)
         return g_localContext->is();
+    // Only a real installation can bootstrap the runtime; anything else is
+    // not remembered, so a later call with the real suite still can.
+    const std::string rcFile = programFolder + "/fundamentalrc";
+    if (access(rcFile.c_str(), R_OK) != 0)
+        return false;
     // The runtime finds its type and service registries through this
     // variable; a value the user set wins.
-    const std::string bootstrap = "vnd.sun.star.pathname:" + programFolder + "/fundamentalrc";
+    const std::string bootstrap = "vnd.sun.star.pathname:" + rcFile;
     setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
     g_localContext = new Reference<uno::XComponentContext>();
     try {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -211,6 +212,10 @@ TEST_F(PagePicture, FullDiskReturnsErrorWithFileClosed)
     EXPECT_NE(result, kJpegOk);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(OpenDescriptorCount(), before);
+    // A failed write removes a half-written picture, but never a device.
+    struct stat info {};
+    ASSERT_EQ(stat("/dev/full", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
 TEST_F(PagePicture, FileSizeLimitMidWriteReturnsErrorAndRemovesFile)

@@ -1,0 +1,236 @@
+// The office library on its own: helpers, start failures, and the
+// persistent LibreOffice instance surviving hangs and crashes.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <unistd.h>
+
+#include "office/office_files.h"
+#include "office/office_suite.h"
+#include "office/soffice_locator.h"
+#include "platform/temp_path.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSmallRtf =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Office suite test\\par}";
+
+class CScopedEnv {
+public:
+    CScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~CScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+bool GroupAlive(int group)
+{
+    return group > 0 && (kill(-group, 0) == 0 || errno == EPERM);
+}
+
+// Killed processes need a moment to be gone for good.
+bool GroupGoneSoon(int group)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (GroupAlive(group) && std::chrono::steady_clock::now() < deadline)
+        usleep(50 * 1000);
+    return !GroupAlive(group);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+class OfficeFolder : public ::testing::Test {
+protected:
+    fs::path folder;
+    void SetUp() override
+    {
+        folder = fs::path(MakeTempPath() + "-office");
+        fs::create_directories(folder);
+    }
+    void TearDown() override
+    {
+        EndOfficeInstance();
+        fs::remove_all(folder);
+    }
+    std::string Path(const std::string& name) const { return (folder / name).string(); }
+};
+
+TEST(OfficeFiles, FileUrlsEncodeBlanksAndNonAsciiBytes)
+{
+    EXPECT_EQ(FileUrlFromPath("/tmp/a b/\xC3\xBC;x.rtf"), "file:///tmp/a%20b/%C3%BC%3Bx.rtf");
+    EXPECT_EQ(FileUrlFromPath("/var/tmp/p-1_2.~"), "file:///var/tmp/p-1_2.~");
+}
+
+using OfficeFileCheck = OfficeFolder;
+
+TEST_F(OfficeFileCheck, WordDocumentsAreRecognisedBySignature)
+{
+    WriteFile(Path("ole"), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "rest");
+    WriteFile(Path("zip"), std::string("PK\x03\x04", 4) + "rest");
+    WriteFile(Path("rtf"), kSmallRtf);
+    WriteFile(Path("short"), "\xD0\xCF");
+    EXPECT_TRUE(IsWordDocument(Path("ole"), OfficeFormat::Doc));
+    EXPECT_FALSE(IsWordDocument(Path("ole"), OfficeFormat::Docx));
+    EXPECT_TRUE(IsWordDocument(Path("zip"), OfficeFormat::Docx));
+    EXPECT_FALSE(IsWordDocument(Path("zip"), OfficeFormat::Doc));
+    EXPECT_FALSE(IsWordDocument(Path("rtf"), OfficeFormat::Doc));
+    EXPECT_FALSE(IsWordDocument(Path("short"), OfficeFormat::Doc));
+    EXPECT_FALSE(IsWordDocument(Path("missing"), OfficeFormat::Doc));
+}
+
+using SofficeLookup = OfficeFolder;
+
+TEST_F(SofficeLookup, FollowsPathAndTheOverride)
+{
+    CScopedEnv noOverride("PW_SOFFICE", nullptr);
+    const std::string fake = Path("soffice");
+    WriteFile(fake, "#!/bin/sh\nexit 0\n");
+    fs::permissions(fake, fs::perms::owner_all);
+    {
+        CScopedEnv path("PATH", ("/nonexistent:" + folder.string()).c_str());
+        EXPECT_EQ(FindSoffice(), fake);
+    }
+    {
+        CScopedEnv path("PATH", "/nonexistent");
+        EXPECT_EQ(FindSoffice(), "");
+    }
+    {
+        CScopedEnv forced("PW_SOFFICE", "");
+        EXPECT_EQ(FindSoffice(), "");
+    }
+    {
+        WriteFile(Path("not-executable"), "x");
+        CScopedEnv forced("PW_SOFFICE", Path("not-executable").c_str());
+        EXPECT_EQ(FindSoffice(), "");
+    }
+}
+
+using OfficeStart = OfficeFolder;
+
+TEST_F(OfficeStart, MissingSuiteIsNotAvailable)
+{
+    CScopedEnv none("PW_SOFFICE", "");
+    WriteFile(Path("in.rtf"), kSmallRtf);
+    EXPECT_EQ(ConvertWithOffice(Path("in.rtf"), Path("out"), OfficeFormat::Doc), OfficeResult::NotAvailable);
+    EXPECT_FALSE(fs::exists(Path("out")));
+}
+
+TEST_F(OfficeStart, SuiteThatCannotStartIsNotAvailableQuickly)
+{
+    CScopedEnv broken("PW_SOFFICE", "/bin/false");
+    CScopedEnv uno("PW_OFFICE_COMMAND_LINE", nullptr);
+    WriteFile(Path("in.rtf"), kSmallRtf);
+    const auto start = std::chrono::steady_clock::now();
+    const OfficeResult result = ConvertWithOffice(Path("in.rtf"), Path("out"), OfficeFormat::Doc);
+    if (CurrentOfficeMode() == OfficeMode::Uno)
+        EXPECT_EQ(result, OfficeResult::NotAvailable);
+    else
+        EXPECT_NE(result, OfficeResult::Converted);
+    EXPECT_LT(SecondsSince(start), 10.0);
+    EXPECT_FALSE(fs::exists(Path("out")));
+}
+
+// Tests that need LibreOffice.
+class OfficeInstance : public OfficeFolder {
+protected:
+    void SetUp() override
+    {
+        if (FindSoffice().empty())
+            GTEST_SKIP() << "soffice is not installed";
+        OfficeFolder::SetUp();
+    }
+    OfficeResult Convert(const std::string& name, OfficeFormat format = OfficeFormat::Doc)
+    {
+        WriteFile(Path(name + ".rtf"), kSmallRtf);
+        return ConvertWithOffice(Path(name + ".rtf"), Path(name + ".out"), format);
+    }
+};
+
+TEST_F(OfficeInstance, OneInstanceServesTheRunAndEndsWithoutTraces)
+{
+    if (CurrentOfficeMode() != OfficeMode::Uno)
+        GTEST_SKIP() << "UNO client not usable here";
+    ASSERT_EQ(Convert("a"), OfficeResult::Converted);
+    const int group = OfficeInstanceGroup();
+    ASSERT_GT(group, 0);
+    ASSERT_EQ(Convert("b", OfficeFormat::Docx), OfficeResult::Converted);
+    EXPECT_EQ(OfficeInstanceGroup(), group);
+    EXPECT_TRUE(IsWordDocument(Path("a.out"), OfficeFormat::Doc));
+    EXPECT_TRUE(IsWordDocument(Path("b.out"), OfficeFormat::Docx));
+    EndOfficeInstance();
+    EXPECT_EQ(OfficeInstanceGroup(), 0);
+    EXPECT_TRUE(GroupGoneSoon(group));
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().rfind("office-", 0), std::string::npos)
+            << "profile left behind: " << entry.path();
+}
+
+TEST_F(OfficeInstance, HungInstanceIsKilledRestartedAndTheDocumentRetried)
+{
+    if (CurrentOfficeMode() != OfficeMode::Uno)
+        GTEST_SKIP() << "UNO client not usable here";
+    CScopedEnv shortTimeout("PW_OFFICE_TIMEOUT_SECONDS", "4");
+    ASSERT_EQ(Convert("a"), OfficeResult::Converted);
+    const int hung = OfficeInstanceGroup();
+    ASSERT_GT(hung, 0);
+    ASSERT_EQ(kill(-hung, SIGSTOP), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Convert("b"), OfficeResult::Converted);
+    const double seconds = SecondsSince(start);
+    EXPECT_GE(seconds, 4.0);
+    EXPECT_LT(seconds, 60.0);
+    EXPECT_TRUE(IsWordDocument(Path("b.out"), OfficeFormat::Doc));
+    EXPECT_NE(OfficeInstanceGroup(), hung);
+    EXPECT_TRUE(GroupGoneSoon(hung));
+}
+
+TEST_F(OfficeInstance, CrashedInstanceIsReplaced)
+{
+    if (CurrentOfficeMode() != OfficeMode::Uno)
+        GTEST_SKIP() << "UNO client not usable here";
+    ASSERT_EQ(Convert("a"), OfficeResult::Converted);
+    const int crashed = OfficeInstanceGroup();
+    ASSERT_EQ(kill(-crashed, SIGKILL), 0);
+    EXPECT_EQ(Convert("b"), OfficeResult::Converted);
+    EXPECT_NE(OfficeInstanceGroup(), crashed);
+    EXPECT_TRUE(IsWordDocument(Path("b.out"), OfficeFormat::Doc));
+}
+
+TEST_F(OfficeInstance, CommandLineFallbackConverts)
+{
+    CScopedEnv commandLine("PW_OFFICE_COMMAND_LINE", "1");
+    EXPECT_EQ(CurrentOfficeMode(), OfficeMode::CommandLine);
+    ASSERT_EQ(Convert("a"), OfficeResult::Converted);
+    EXPECT_TRUE(IsWordDocument(Path("a.out"), OfficeFormat::Doc));
+    EXPECT_EQ(OfficeInstanceGroup(), 0);
+    WriteFile(Path("bad.rtf"), "{\\rtf1\\ansi cut off");
+    EXPECT_EQ(ConvertWithOffice(Path("bad.rtf"), Path("bad.out"), OfficeFormat::Doc), OfficeResult::OpenFailed);
+    EXPECT_FALSE(fs::exists(Path("bad.out")));
+}
+
+} // namespace
