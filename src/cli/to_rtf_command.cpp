@@ -1,0 +1,184 @@
+// --to-rtf: one PDF into one RTF file through the page loop, without the
+// office step; shows the writer at work and times its stages.
+#include <PDFDoc.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "capture/capture_output_dev.h"
+#include "capture/text_item.h"
+#include "cli/cli_options.h"
+#include "cli/commands.h"
+#include "conversion/page_loop.h"
+#include "conversion/pdf_library.h"
+#include "conversion/pdf_open.h"
+#include "conversion/receiver.h"
+#include "conversion/settings.h"
+#include "platform/system_error.h"
+#include "platform/temp_path.h"
+#include "rtf/rtf_writer.h"
+
+namespace {
+
+// Progress and messages of the diagnostic go to stderr, one line a page.
+class CStderrReceiver final : public IConversionReceiver {
+public:
+    void Log(const std::string& line) override { std::fprintf(stderr, "%s\n", line.c_str()); }
+    void Progress(const char* text, int percent) override
+    {
+        if (text && percent != kFileDoneProgress)
+            std::fprintf(stderr, "%s (%d%%)\n", text, percent);
+    }
+    int CollectSettings() override { return 0; }
+    bool AskPassword(const std::string&, std::string&) override { return false; }
+    void ShowMessage(const std::string& text, MessageKind) override
+    {
+        std::fprintf(stderr, "paperwell-cli: %s\n", text.c_str());
+    }
+};
+
+// Copies `from` to a new file `to`; never replaces an existing file.
+int CopyToNewFile(const std::string& from, const std::string& to)
+{
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out < 0) {
+        const int error = errno;
+        close(in);
+        return error;
+    }
+    char buffer[1 << 16];
+    int error = 0;
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0) { error = errno; break; }
+        if (got == 0) break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0) { error = errno; break; }
+            done += put;
+        }
+        if (error) break;
+    }
+    close(in);
+    if (close(out) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        unlink(to.c_str());
+    return error;
+}
+
+int Fail(const std::string& text)
+{
+    std::fprintf(stderr, "paperwell-cli: %s\n", text.c_str());
+    return 1;
+}
+
+} // namespace
+
+int RunToRtf(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    bool frames = false, deleteGraphics = false, timings = false;
+    int from = 0, to = 0;
+    bool allPages = true;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--frames")
+            frames = true;
+        else if (arg == "--delete-graphics")
+            deleteGraphics = true;
+        else if (arg == "--timings")
+            timings = true;
+        else if (arg == "--pages" && i + 1 < args.size()) {
+            if (!ParsePageRange(args[++i], from, to)) {
+                std::fprintf(stderr, "paperwell-cli: --pages wants FROM-TO\n");
+                return 2;
+            }
+            allPages = false;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "paperwell-cli: unknown option %s\n", arg.c_str());
+            return 2;
+        } else
+            positional.push_back(arg);
+    }
+    if (positional.size() != 2) {
+        std::fprintf(stderr, "Usage: paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics] "
+                             "[--pages FROM-TO] [--timings]\n");
+        return 2;
+    }
+    const std::string& pdfPath = positional[0];
+    const std::string& outPath = positional[1];
+    if (access(outPath.c_str(), F_OK) == 0)
+        return Fail(outPath + " already exists; not replacing it");
+
+    g_settings.writeTextInTextBoxes = frames ? 1 : 0;
+    g_settings.deleteAllGraphics = deleteGraphics ? 1 : 0;
+    g_settings.allPages = allPages ? 1 : 0;
+    g_settings.fromPage = from;
+    g_settings.toPage = to;
+
+    CStderrReceiver receiver;
+    CPdfLibrary library;
+    COpenedPdf pdf;
+    if (OpenPdfWithPassword(pdfPath, pdf, nullptr) == 0)
+        return Fail(pdfPath + ": cannot open PDF file (missing, damaged or encrypted)");
+    const int pageCount = pdf.document->getNumPages();
+    int first = 1, last = pageCount;
+    if (!allPages) {
+        first = std::max(from, 1);
+        last = std::min(to, pageCount);
+    }
+    if (first > last)
+        return Fail("page range is outside the document's " + std::to_string(pageCount) + " pages");
+
+    const std::string rtfPath = MakeTempPath();
+    const std::string picturePath = MakeTempPath();
+    if (rtfPath.empty() || picturePath.empty())
+        return Fail("cannot create temporary file");
+
+    int status = 0;
+    {
+        CRtfWriter writer(&receiver);
+        if (!writer.OpenDocument(rtfPath))
+            return Fail("cannot create the RTF file");
+        auto device = std::make_unique<CCaptureOutputDev>();
+        device->startDoc(pdf.document.get());
+
+        PageLoopTimings stageTimes;
+        PageLoopJob job;
+        job.document = pdf.document.get();
+        job.device = device.get();
+        job.writer = &writer;
+        job.firstPage = first;
+        job.lastPage = last;
+        job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);
+        job.picturePath = picturePath;
+        job.receiver = &receiver;
+        job.timings = &stageTimes;
+        std::string message;
+        const PageLoopResult result = ConvertPages(job, message);
+        ClearPageText();
+        if (result != PageLoopResult::Done) {
+            status = Fail(message.empty() ? "stopped" : message);
+        } else {
+            int error = writer.FinishDocument();
+            if (error == 0)
+                error = CopyToNewFile(rtfPath, outPath);
+            if (error != 0)
+                status = Fail(outPath + ": " + SystemErrorText(error));
+        }
+        if (timings) {
+            std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s\n",
+                         stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout,
+                         stageTimes.write);
+        }
+        device.reset();
+    }
+    unlink(picturePath.c_str());
+    return status;
+}

@@ -1,0 +1,195 @@
+#include "conversion/page_loop.h"
+
+#include <PDFDoc.h>
+#include <splash/SplashBitmap.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "capture/capture_output_dev.h"
+#include "capture/line_runs.h"
+#include "capture/overlay_marking.h"
+#include "capture/text_item.h"
+#include "conversion/page_picture.h"
+#include "conversion/receiver.h"
+#include "conversion/settings.h"
+#include "conversion/stop_gate.h"
+#include "platform/system_error.h"
+#include "rtf/rtf_writer.h"
+#include "rtf/text_run.h"
+
+namespace {
+
+// Pages are rendered at screen resolution; every later unit assumes it.
+constexpr int kPageDpi = 96;
+// The fallback divides the resolution by how many times a page of this size
+// fits; a smaller overshoot lowers it by a third instead.
+constexpr int kFallbackWidthUnit = 826;
+constexpr int kFallbackHeightUnit = 1170;
+constexpr double kFallbackShrink = 0.6666666666666666;
+constexpr int kPictureQuality = 100;
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool TooLarge(int width, int height)
+{
+    return width > kMaxPageWidthPx || height > kMaxPageHeightPx;
+}
+
+// Bitmap size the library will make for page `page` at `dpi` (its own
+// formula, crop box, page rotation applied).
+void PredictBitmapSize(PDFDoc* doc, int page, int dpi, int& width, int& height)
+{
+    double w = doc->getPageCropWidth(page) * dpi / 72.0;
+    double h = doc->getPageCropHeight(page) * dpi / 72.0;
+    const int rotate = ((doc->getPageRotate(page) % 360) + 360) % 360;
+    if (rotate == 90 || rotate == 270)
+        std::swap(w, h);
+    width = static_cast<int>(w + 0.5);
+    height = static_cast<int>(h + 0.5);
+}
+
+bool KeepItem(const CTextItem& item, int W, int H, bool flow)
+{
+    const double right = item.x + item.width;
+    if (flow)
+        return item.x >= 0 && right <= W && item.y - item.height >= 0 && item.y <= H;
+    return item.x <= W && right >= 0 && item.y >= 0 && item.y <= H;
+}
+
+void FilterPageItems(int W, int H, bool flow)
+{
+    auto& items = PageTextItems();
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [&](const CTextItem& item) { return !KeepItem(item, W, H, flow); }),
+                items.end());
+    items.shrink_to_fit();
+}
+
+void CollectPageRuns(CRtfWriter& writer, bool flow)
+{
+    for (const CTextItem& item : PageTextItems()) {
+        if (item.rotation == 0) {
+            if (flow && item.layoutMark != 0)
+                writer.CollectBoxItem(item, kPageDpi, 0);
+            else
+                writer.CollectLineItem(item, kPageDpi, 0);
+        } else if (item.rotation < 0) {
+            writer.CollectDownItem(item, kPageDpi, 0);
+        } else {
+            writer.CollectUpItem(item, kPageDpi, 0);
+        }
+    }
+    const CTextItem flushItem;
+    writer.CollectLineItem(flushItem, kPageDpi, 1);
+    writer.CollectDownItem(flushItem, kPageDpi, 1);
+    writer.CollectUpItem(flushItem, kPageDpi, 1);
+    if (flow)
+        writer.CollectBoxItem(flushItem, kPageDpi, 1);
+}
+
+} // namespace
+
+int FallbackResolution(int dpi, int width, int height)
+{
+    if (!TooLarge(width, height))
+        return dpi;
+    const int k = std::max(width / kFallbackWidthUnit, height / kFallbackHeightUnit);
+    const int lowered = k >= 2 ? dpi / k : static_cast<int>(dpi * kFallbackShrink);
+    // A resolution below one dot per inch renders nothing; stay at one.
+    return std::max(lowered, 1);
+}
+
+PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
+{
+    const bool flow = FlowMode();
+    CRtfWriter& writer = *job.writer;
+    const int pageCount = job.lastPage - job.firstPage + 1;
+    int dpi = kPageDpi;
+
+    for (int page = job.firstPage; page <= job.lastPage;) {
+        if (StopRequested())
+            return PageLoopResult::Stopped;
+
+        // Lower the resolution before rendering rather than after: the result
+        // is the same as rendering and retrying, without the huge discarded
+        // bitmaps a poster-sized page would allocate.
+        int predictedWidth = 0, predictedHeight = 0;
+        PredictBitmapSize(job.document, page, dpi, predictedWidth, predictedHeight);
+        while (TooLarge(predictedWidth, predictedHeight) && dpi > 1) {
+            dpi = FallbackResolution(dpi, predictedWidth, predictedHeight);
+            PredictBitmapSize(job.document, page, dpi, predictedWidth, predictedHeight);
+        }
+
+        ClearPageText();
+        auto start = Clock::now();
+        job.document->displayPage(job.device, page, dpi, dpi, 0, false, true, false);
+        if (job.timings)
+            job.timings->render += SecondsSince(start);
+        if (StopRequested())
+            return PageLoopResult::Stopped;
+
+        SplashBitmap* bitmap = job.device->getBitmap();
+        const int width = bitmap ? bitmap->getWidth() : 0;
+        const int height = bitmap ? bitmap->getHeight() : 0;
+        if (TooLarge(width, height) && dpi > 1) {
+            dpi = FallbackResolution(dpi, width, height);
+            continue;  // render the same page again
+        }
+
+        g_pageWidthTwips = PixelsToPageTwips(width);
+        g_pageHeightTwips = PixelsToPageTwips(height);
+
+        std::string pagePicture;
+        if (g_settings.deleteAllGraphics == 0 && bitmap) {
+            start = Clock::now();
+            CBitmapInfoHeader header;
+            header.biWidth = width;
+            header.biHeight = height;
+            std::string errorText;
+            if (SaveBitmapAsJpeg(bitmap->getDataPtr(), header, kPictureQuality, job.picturePath,
+                                 &errorText) == kJpegOk)
+                pagePicture = job.picturePath;
+            if (job.timings)
+                job.timings->picture += SecondsSince(start);
+        }
+
+        start = Clock::now();
+        FilterPageItems(width, height, flow);
+        if (flow)
+            MarkPageItems();
+        CollectPageRuns(writer, flow);
+        MergeLineRuns(PageRuns().lineRuns);
+        if (flow)
+            SortLineRuns(PageRuns().lineRuns);
+        if (job.timings)
+            job.timings->layout += SecondsSince(start);
+
+        start = Clock::now();
+        const int error = writer.WritePage(page, pagePicture);
+        if (job.timings) {
+            job.timings->write += SecondsSince(start);
+            ++job.timings->pages;
+        }
+        if (error != 0) {
+            message = job.name + " :Error - " + SystemErrorText(error);
+            return PageLoopResult::WriteFailed;
+        }
+
+        const int place = page - job.firstPage;
+        const int percent = (100 * place + 99) / pageCount;
+        char text[512];
+        std::snprintf(text, sizeof text, "%s : page %d of %d", job.name.c_str(), place + 1, pageCount);
+        SendProgress(job.receiver, text, percent);
+
+        dpi = kPageDpi;
+        ++page;
+    }
+    return PageLoopResult::Done;
+}
