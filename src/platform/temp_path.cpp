@@ -1,5 +1,6 @@
 #include "platform/temp_path.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -9,12 +10,17 @@
 
 namespace {
 
+constexpr size_t kMaxTempFolderLength = 512;  // longer temporary folder names are refused
+constexpr unsigned kRandomSuffixRange = 32768; // the appended number lies in 0..32767
+
 std::mutex tempMutex;
 std::string privateFolder;
+pid_t folderOwner = 0;   // the process that made privateFolder
 
 void RemovePrivateFolder()
 {
-    if (privateFolder.empty())
+    // A forked child that exits must not take its parent's folder with it.
+    if (privateFolder.empty() || getpid() != folderOwner)
         return;
     std::error_code ec;
     std::filesystem::remove_all(privateFolder, ec);
@@ -27,8 +33,7 @@ const std::string& EnsurePrivateFolder()
         return privateFolder;
     const char* base = std::getenv("TMPDIR");
     std::string folder = (base && *base) ? base : "/tmp";
-    // A path longer than the classic 512-character buffer is refused.
-    if (folder.size() > 512)
+    if (folder.size() > kMaxTempFolderLength)
         return privateFolder;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
@@ -36,6 +41,7 @@ const std::string& EnsurePrivateFolder()
     if (mkdtemp(pattern.data()) == nullptr)
         return privateFolder;
     privateFolder = pattern;
+    folderOwner = getpid();
     static bool registered = false;
     if (!registered) {
         registered = true;
@@ -60,11 +66,19 @@ std::string MakeTempPath()
         return {};
     std::string name = folder + "/ndrXXXXXX";
     int fd = mkstemp(name.data());
+    if (fd < 0 && errno == ENOENT) {
+        // Someone removed the private folder (a temp cleaner): make a new one.
+        privateFolder.clear();
+        if (EnsurePrivateFolder().empty())
+            return {};
+        name = privateFolder + "/ndrXXXXXX";
+        fd = mkstemp(name.data());
+    }
     if (fd < 0)
         return {};
     close(fd);
     unlink(name.c_str());
     // A random suffix keeps two names made from one unique stem apart.
     static std::mt19937 random(static_cast<unsigned>(std::time(nullptr)));
-    return name + std::to_string(random() % 32768);
+    return name + std::to_string(random() % kRandomSuffixRange);
 }
