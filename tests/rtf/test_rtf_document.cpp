@@ -210,3 +210,124 @@ TEST(RtfDocument, FileSizeLimitComesBackAsErrno)
 }
 
 } // namespace
+
+#include <cstdlib>
+
+#include "conversion/page_picture.h"
+
+namespace {
+
+std::string RunCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, got);
+    pclose(pipe);
+    return output;
+}
+
+bool HaveProgram(const std::string& name)
+{
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void CollectLine(CRtfWriter& writer, const std::u16string& text, double x, double y)
+{
+    for (const CTextItem& item : Word(text, x, y, 9, 16))
+        writer.CollectLineItem(item, 96, 0);
+}
+
+void CollectUpward(CRtfWriter& writer, const std::u16string& text, double x, double y)
+{
+    for (char16_t ch : text) {
+        CTextItem item = Glyph(ch, x, y, 9, 16);
+        item.rotation = 90;
+        writer.CollectUpItem(item, 96, 0);
+        y -= 9;
+    }
+}
+
+void FlushCollectors(CRtfWriter& writer)
+{
+    const CTextItem none;
+    writer.CollectLineItem(none, 96, 1);
+    writer.CollectDownItem(none, 96, 1);
+    writer.CollectUpItem(none, 96, 1);
+    writer.CollectBoxItem(none, 96, 1);
+}
+
+// Two pages of a Letter-sized page picture with text, written in one mode.
+void WriteTwoPages(bool flowMode, const std::string& picture, const std::string& target)
+{
+    CRtfWriter writer;
+    ASSERT_TRUE(writer.OpenDocument(MakeTempPath()));
+    UsePage(12241, 15841, flowMode);
+    CollectLine(writer, u"Alpha on the first page", 96, 120);
+    CollectLine(writer, u"Another line here", 96, 150);
+    FlushCollectors(writer);
+    ASSERT_EQ(writer.WritePage(1, picture), 0);
+    CollectLine(writer, u"Bravo on the second page", 96, 200);
+    CollectUpward(writer, u"Sideways", 700, 600);
+    FlushCollectors(writer);
+    ASSERT_EQ(writer.WritePage(2, picture), 0);
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    std::filesystem::copy_file(writer.RtfPath(), target, std::filesystem::copy_options::overwrite_existing);
+}
+
+std::string PdfPageText(const std::string& pdf, int page)
+{
+    return RunCommand("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf +
+                      "' - 2>/dev/null");
+}
+
+TEST(RtfDocumentInOffice, TwoPagesInEachModeKeepTheirTextOnTheirPage)
+{
+    if (!HaveProgram("soffice") || !HaveProgram("pdftotext"))
+        GTEST_SKIP() << "soffice or pdftotext is not installed";
+    const std::filesystem::path folder = PrivateTempFolder() + "/office-check";
+    std::filesystem::create_directories(folder);
+
+    // A light page picture, as the page picture writer makes it.
+    const int width = 816, height = 1056;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3, 0xF0);
+    CBitmapInfoHeader header;
+    header.biWidth = width;
+    header.biHeight = height;
+    const std::string picture = (folder / "page.jpg").string();
+    std::string jpegError;
+    ASSERT_EQ(SaveBitmapAsJpeg(pixels.data(), header, 75, picture, &jpegError), kJpegOk) << jpegError;
+
+    WriteTwoPages(false, picture, (folder / "frame.rtf").string());
+    WriteTwoPages(true, picture, (folder / "flow.rtf").string());
+    const std::string profile = "file://" + (folder / "profile").string();
+    RunCommand("cd '" + folder.string() + "' && timeout -k 5 180 soffice -env:UserInstallation=" + profile +
+               " --headless --norestore --convert-to pdf --outdir '" + folder.string() +
+               "' frame.rtf flow.rtf >/dev/null 2>&1");
+
+    for (const char* mode : {"frame", "flow"}) {
+        SCOPED_TRACE(mode);
+        const std::string pdf = (folder / (std::string(mode) + ".pdf")).string();
+        ASSERT_TRUE(std::filesystem::exists(pdf));
+        EXPECT_NE(RunCommand("pdfinfo '" + pdf + "'").find("Pages:           2\n"), std::string::npos);
+        const std::string first = PdfPageText(pdf, 1);
+        const std::string second = PdfPageText(pdf, 2);
+        EXPECT_NE(first.find("Alpha on the first page"), std::string::npos) << first;
+        EXPECT_NE(first.find("Another line here"), std::string::npos) << first;
+        EXPECT_EQ(first.find("Bravo"), std::string::npos) << first;
+        EXPECT_NE(second.find("Bravo on the second page"), std::string::npos) << second;
+        EXPECT_NE(second.find("Sideways"), std::string::npos) << second;
+        EXPECT_EQ(second.find("Alpha"), std::string::npos) << second;
+    }
+    // PW_KEEP_OFFICE_CHECK=<folder> keeps a copy of the files to look at.
+    if (const char* keep = std::getenv("PW_KEEP_OFFICE_CHECK"))
+        std::filesystem::copy(folder, keep, std::filesystem::copy_options::recursive |
+                                                std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove_all(folder);
+}
+
+} // namespace
