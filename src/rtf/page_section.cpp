@@ -22,7 +22,7 @@ constexpr int kFlowUpward = 2;
 
 std::string Format2(const char* format, int a, int b)
 {
-    char buffer[256];
+    char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, a, b);
     return buffer;
 }
