@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
 
 namespace {
@@ -16,6 +15,8 @@ constexpr double kBandPadding = 2.0;
 constexpr double kFarBaseline = 1e12;
 // The band of far baselines.
 constexpr int64_t kFarBand = std::numeric_limits<int64_t>::min();
+// Slots of a fresh table: a few lines of text fit without growing.
+constexpr size_t kInitialSlots = 1024;
 
 uint64_t Mix(uint64_t h, uint64_t v)
 {
@@ -37,9 +38,9 @@ uint64_t BitsOf(double v)
 // Everything but the band: the fields a duplicate must share exactly.
 uint64_t GroupHash(const CTextItem& item, double roundedHeight)
 {
-    uint64_t h = std::hash<std::u16string>{}(item.text);
-    h = Mix(h, uint64_t(uint32_t(item.useCharCode)));
-    return Mix(h, BitsOf(roundedHeight));
+    uint64_t h = Mix(BitsOf(roundedHeight), (uint64_t(uint32_t(item.useCharCode)) << 32) | item.text.size());
+    for (char16_t unit : item.text) h = Mix(h, unit);
+    return h;
 }
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -52,6 +53,13 @@ int64_t BandOf(double y, double roundedHeight)
 {
     if (!(std::fabs(y) < kFarBaseline)) return kFarBand;
     return int64_t(std::floor(y / BandHeight(roundedHeight)));
+}
+
+// The positional part of the duplicate rule, on a stored item's box.
+bool CloseEnough(double px, double py, float pw, float ph, const CTextItem& n)
+{
+    const bool boxesMeet = n.y - n.height <= py && py - ph <= n.y && px + pw >= n.x && n.x + n.width >= px;
+    return boxesMeet && std::fabs(n.x - px) < 0.5 * pw && std::fabs(n.y - py) < 0.5 * ph;
 }
 
 }  // namespace
@@ -67,11 +75,8 @@ bool CAcceptIndex::LastItem::Matches(const CTextItem& item) const
 
 bool DuplicatesStoredItem(const CTextItem& p, const CTextItem& n)
 {
-    const bool boxesMeet = n.y - n.height <= p.y && p.y - p.height <= n.y &&
-                           p.x + p.width >= n.x && n.x + n.width >= p.x;
-    return boxesMeet && p.useCharCode == n.useCharCode && p.text == n.text &&
-           RoundWhole(p.height) == RoundWhole(n.height) && std::fabs(n.x - p.x) < 0.5 * p.width &&
-           std::fabs(n.y - p.y) < 0.5 * p.height;
+    return CloseEnough(p.x, p.y, p.width, p.height, n) && p.useCharCode == n.useCharCode &&
+           p.text == n.text && RoundWhole(p.height) == RoundWhole(n.height);
 }
 
 bool IsDuplicateByScan(const std::vector<CTextItem>& store, const CTextItem& n)
@@ -90,11 +95,19 @@ bool CAcceptIndex::HasDuplicate(const std::vector<CTextItem>& store, const CText
     if (band == kFarBand) return IsDuplicateByScan(store, n);
 
     const uint64_t group = GroupHash(n, roundedHeight);
-    for (int64_t b : {band - 1, band, band + 1, kFarBand}) {
-        const auto found = bands_.find(BandKey(group, b));
-        if (found == bands_.end()) continue;
-        for (uint32_t i : found->second)
-            if (DuplicatesStoredItem(store[i], n)) return true;
+    for (int64_t b : {band - 1, band, band + 1})
+        if (SearchBand(store, n, BandKey(group, b))) return true;
+    return farEntries_ != 0 && SearchBand(store, n, BandKey(group, kFarBand));
+}
+
+bool CAcceptIndex::SearchBand(const std::vector<CTextItem>& store, const CTextItem& n, uint64_t key)
+{
+    for (uint32_t e = NewestOf(key); e != kNoEntry; e = entries_[e].older) {
+        const Entry& p = entries_[e];
+        // Bands of other keys may share a chain after a hash collision; the
+        // full rule on the stored item settles it.
+        if (CloseEnough(p.x, p.y, p.width, p.height, n) && DuplicatesStoredItem(store[p.item], n))
+            return true;
     }
     return false;
 }
@@ -121,7 +134,9 @@ bool CAcceptIndex::InSync(const std::vector<CTextItem>& store) const
 void CAcceptIndex::Rebuild(const std::vector<CTextItem>& store)
 {
     ++rebuilds_;
-    bands_.clear();
+    entries_.clear();
+    farEntries_ = 0;
+    ClearSlots();
     for (size_t i = 0; i < store.size(); ++i) Insert(store, i);
     Remember(store);
 }
@@ -131,8 +146,53 @@ void CAcceptIndex::Insert(const std::vector<CTextItem>& store, size_t index)
     const CTextItem& p = store[index];
     const double roundedHeight = RoundWhole(p.height);
     if (std::isnan(roundedHeight)) return;  // can never be matched
-    const uint64_t key = BandKey(GroupHash(p, roundedHeight), BandOf(p.y, roundedHeight));
-    bands_[key].push_back(uint32_t(index));
+    const int64_t band = BandOf(p.y, roundedHeight);
+    if (band == kFarBand) ++farEntries_;
+    if (2 * (usedSlots_ + 1) > slots_.size()) Grow();
+
+    Slot& slot = SlotOf(BandKey(GroupHash(p, roundedHeight), band));
+    if (slot.newest == kNoEntry) ++usedSlots_;
+    entries_.push_back(Entry{p.x, p.y, p.width, p.height, uint32_t(index), slot.newest});
+    slot.newest = uint32_t(entries_.size() - 1);
+}
+
+uint32_t CAcceptIndex::NewestOf(uint64_t key) const
+{
+    if (slots_.empty()) return kNoEntry;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = size_t(key) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.newest == kNoEntry || slot.key == key) return slot.newest;
+    }
+}
+
+CAcceptIndex::Slot& CAcceptIndex::SlotOf(uint64_t key)
+{
+    // Linear probing; the keys are already well mixed, so the low bits will
+    // do. The table is never more than half full, so a free slot ends the probe.
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = size_t(key) & mask;; i = (i + 1) & mask) {
+        Slot& slot = slots_[i];
+        if (slot.newest == kNoEntry) {
+            slot.key = key;
+            return slot;
+        }
+        if (slot.key == key) return slot;
+    }
+}
+
+void CAcceptIndex::Grow()
+{
+    std::vector<Slot> old(std::max(kInitialSlots, 2 * slots_.size()));
+    old.swap(slots_);
+    for (const Slot& slot : old)
+        if (slot.newest != kNoEntry) SlotOf(slot.key).newest = slot.newest;
+}
+
+void CAcceptIndex::ClearSlots()
+{
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    usedSlots_ = 0;
 }
 
 void CAcceptIndex::Remember(const std::vector<CTextItem>& store)

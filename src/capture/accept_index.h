@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "capture/text_item.h"
@@ -24,7 +23,9 @@ bool IsDuplicateByScan(const std::vector<CTextItem>& store, const CTextItem& n);
 class CAcceptIndex {
 public:
     // Same answer as IsDuplicateByScan(store, n). The index notices when the
-    // store was cleared, filtered or changed behind its back and rebuilds.
+    // store was cleared, filtered or reallocated, or its last item replaced,
+    // behind its back and rebuilds. It keeps a copy of every item's box, so
+    // other items must not be moved in place without clearing the store.
     bool HasDuplicate(const std::vector<CTextItem>& store, const CTextItem& n);
 
     // Call right after appending an item to `store`.
@@ -34,6 +35,21 @@ public:
     int RebuildCount() const { return rebuilds_; }
 
 private:
+    static constexpr uint32_t kNoEntry = UINT32_MAX;
+
+    // One indexed item as the search sees it: its box, copied so that a search
+    // stays inside this array and touches the store only for a likely match.
+    struct Entry {
+        double x, y;
+        float width, height;
+        uint32_t item;   // position in the store
+        uint32_t older;  // the band's previous entry, or kNoEntry
+    };
+    // Open addressing from a band key to the band's newest entry.
+    struct Slot {
+        uint64_t key = 0;
+        uint32_t newest = kNoEntry;  // kNoEntry: the slot is free
+    };
     struct LastItem {
         double x = 0, y = 0;
         float width = 0, height = 0;
@@ -45,8 +61,17 @@ private:
     void Rebuild(const std::vector<CTextItem>& store);
     void Insert(const std::vector<CTextItem>& store, size_t index);
     void Remember(const std::vector<CTextItem>& store);
+    bool SearchBand(const std::vector<CTextItem>& store, const CTextItem& n, uint64_t key);
+    uint32_t NewestOf(uint64_t key) const;
+    // The key's slot, or the free slot where it goes (needs a non-empty table).
+    Slot& SlotOf(uint64_t key);
+    void Grow();
+    void ClearSlots();
 
-    std::unordered_map<uint64_t, std::vector<uint32_t>> bands_;
+    std::vector<Entry> entries_;
+    std::vector<Slot> slots_;  // a power of two in size, at most half full
+    size_t usedSlots_ = 0;
+    size_t farEntries_ = 0;    // entries in the bands of far baselines
     size_t indexedCount_ = 0;
     const CTextItem* indexedData_ = nullptr;
     LastItem last_;

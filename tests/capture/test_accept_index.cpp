@@ -157,6 +157,40 @@ TEST(AcceptIndex, EdgesOfTheRules)
     EXPECT_FALSE(same(Item(100, 100, u"A", 10, 12)));
 }
 
+TEST(AcceptIndex, ManyDistinctTextsAndSizesGrowTheTableWithoutChangingAnswers)
+{
+    // Thousands of distinct (text, height) groups on many baselines, so the
+    // band table grows several times while the page fills.
+    std::mt19937 rng(99);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    std::vector<CTextItem> store;
+    CAcceptIndex index;
+    int duplicates = 0;
+    for (int i = 0; i < 12000; ++i) {
+        CTextItem n;
+        if (!store.empty() && pick(3) == 0) {
+            n = store[size_t(pick(int(store.size())))];
+            n.x += (pick(3) - 1) * 0.4 * n.width;
+            n.y += (pick(3) - 1) * 0.4 * n.height;
+        } else {
+            const std::u16string text{char16_t(0x4E00 + pick(400)), char16_t(pick(3) ? 0 : u'a' + pick(5))};
+            n = Item(pick(300) * 2.0, pick(400) * 4.5, text.back() ? text : text.substr(0, 1),
+                     float(4 + pick(8)), float(6 + pick(12)), pick(5) == 0);
+            if (pick(500) == 0) n.y = 2e12;  // now and then one far off the page
+        }
+        const bool expected = IsDuplicateByScan(store, n);
+        ASSERT_EQ(index.HasDuplicate(store, n), expected) << "glyph " << i;
+        duplicates += expected;
+        if (!expected) {
+            store.push_back(n);
+            index.NoteAppended(store);
+        }
+    }
+    EXPECT_GT(duplicates, 1000);
+    EXPECT_GT(store.size(), 7000u);
+    EXPECT_LE(index.RebuildCount(), 1);
+}
+
 TEST(AcceptIndex, IndexIsNotRebuiltWhileAPageFills)
 {
     std::vector<CTextItem> store;
