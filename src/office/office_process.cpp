@@ -81,13 +81,65 @@ bool COfficeProcess::Start(const std::vector<std::string>& argv, const std::stri
         sigprocmask(SIG_SETMASK, &none, nullptr);
         signal(SIGPIPE, SIG_DFL);
         signal(SIGXFSZ, SIG_DFL);
+        // Copies of our descriptors would outlive us in the suite (a pipe
+        // of the front end would never see its end of file).
+        close_range(STDERR_FILENO + 1, ~0U, 0);
         execve(args[0], args.data(), envp.data());
         _exit(127);
     }
     m_pid = pid;
     m_reaped = false;
     m_exitStatus = -1;
+    StartGuard();
     return true;
+}
+
+// The suite lives in a session of its own, so neither a terminal's Ctrl-C
+// nor our own crash reaches it. A small guard process waits on a pipe whose
+// only writer is this process; when this process ends in any way, the pipe
+// reaches its end and the guard kills the suite's process group.
+void COfficeProcess::StartGuard()
+{
+    int guard[2];
+    if (pipe2(guard, O_CLOEXEC) != 0)
+        return;
+    const pid_t group = m_pid;
+    const pid_t guardPid = fork();
+    if (guardPid < 0) {
+        close(guard[0]);
+        close(guard[1]);
+        return;
+    }
+    if (guardPid == 0) {
+        setsid();
+        const int readEnd = guard[0];
+        if (readEnd > STDERR_FILENO + 1)
+            close_range(STDERR_FILENO + 1, readEnd - 1, 0);
+        close_range(readEnd + 1, ~0U, 0);
+        char byte = 0;
+        ssize_t got = 0;
+        do {
+            got = read(readEnd, &byte, 1);
+        } while (got > 0 || (got < 0 && errno == EINTR));
+        kill(-group, SIGKILL);
+        _exit(0);
+    }
+    close(guard[0]);
+    m_guardWriteEnd = guard[1];
+    m_guardPid = guardPid;
+}
+
+void COfficeProcess::StopGuard()
+{
+    if (m_guardWriteEnd >= 0) {
+        close(m_guardWriteEnd);
+        m_guardWriteEnd = -1;
+    }
+    if (m_guardPid > 0) {
+        int status = 0;
+        waitpid(m_guardPid, &status, 0);
+        m_guardPid = -1;
+    }
 }
 
 bool COfficeProcess::IsRunning()
@@ -100,6 +152,7 @@ bool COfficeProcess::IsRunning()
         return true;
     m_reaped = true;
     m_exitStatus = (done == m_pid && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    StopGuard();
     return false;
 }
 
@@ -127,6 +180,7 @@ void COfficeProcess::KillGroup()
         m_reaped = true;
         m_exitStatus = -1;
     }
+    StopGuard();
     // Members outside our reach (the office process itself is the launcher's
     // child) die a moment later; a new instance on the same profile must not
     // meet them.

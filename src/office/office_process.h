@@ -27,7 +27,12 @@ public:
     pid_t Pid() const { return m_pid; }
 
 private:
+    void StartGuard();
+    void StopGuard();
+
     pid_t m_pid = -1;
+    pid_t m_guardPid = -1;       // kills the group should this process die first
+    int m_guardWriteEnd = -1;
     bool m_reaped = true;
     int m_exitStatus = -1;
 };

@@ -221,6 +221,37 @@ TEST_F(OfficeInstance, CrashedInstanceIsReplaced)
     EXPECT_TRUE(IsWordDocument(Path("b.out"), OfficeFormat::Doc));
 }
 
+// The child half of the test below: starts an instance, reports its group
+// and dies without any clean-up.
+TEST(OfficeInstanceChild, DISABLED_StartAndAbort)
+{
+    const char* report = std::getenv("PW_OFFICE_CHILD_REPORT");
+    if (!report)
+        GTEST_SKIP();
+    const std::string folder = MakeTempPath() + "-child";
+    fs::create_directories(folder);
+    WriteFile(folder + "/in.rtf", kSmallRtf);
+    if (ConvertWithOffice(folder + "/in.rtf", folder + "/out", OfficeFormat::Doc) == OfficeResult::Converted)
+        std::ofstream(report) << OfficeInstanceGroup();
+    std::abort();
+}
+
+TEST_F(OfficeInstance, InstanceDiesWithTheProcessThatStartedIt)
+{
+    if (CurrentOfficeMode() != OfficeMode::Uno)
+        GTEST_SKIP() << "UNO client not usable here";
+    const std::string report = Path("group");
+XX + std::to_string(getpid())
+        + "/exe --gtest_also_run_disabled_tests --gtest_filter=OfficeInstanceChild.DISABLED_StartAndAbort"
+        " >/dev/null 2>&1";
+    EXPECT_NE(std::system(command.c_str()), 0);   // it aborted
+    std::ifstream in(report);
+    int group = 0;
+    in >> group;
+    ASSERT_GT(group, 0) << "the child converted nothing";
+    EXPECT_TRUE(GroupGoneSoon(group));
+}
+
 TEST_F(OfficeInstance, CommandLineFallbackConverts)
 {
     CScopedEnv commandLine("PW_OFFICE_COMMAND_LINE", "1");
