@@ -15,6 +15,12 @@ constexpr int32_t kPageExtraWidth = 50;
 constexpr int32_t kPageExtraHeight = 100;
 // Picture bytes read (and turned into hex text) at a time.
 constexpr size_t kPictureChunkBytes = 32 * 1024;
+// Flow mode: the page's shapes (picture, text boxes) come before its first
+// paragraph. LibreOffice gives shapes there a paragraph of their own, of the
+// default line height, which would push every line of the page down by a
+// line; an exact one-twip paragraph keeps the lines at their baselines.
+// Readers that keep the shapes in the first paragraph ignore it.
+constexpr const char* kShapeParagraph = "\\pard\\sl-1\\slmult0 ";
 // Text-flow values of the shape text boxes.
 constexpr int kFlowHorizontal = 0;
 constexpr int kFlowDownward = 1;
@@ -61,6 +67,13 @@ int CRtfWriter::WritePage(int pageNumber, const std::string& picturePath)
                                    "\\margl0\\margr0\\margt0\\margb0",
                                    pageWidth, pageHeight)))
         return rc;
+    const CPageRuns& pageRuns = PageRuns();
+    const bool pageHasShapes = !picturePath.empty() || !pageRuns.boxRuns.empty() ||
+                               !pageRuns.upRuns.empty() || !pageRuns.downRuns.empty();
+    if (FlowMode() && pageHasShapes) {
+        if (int rc = WriteBody(kShapeParagraph))
+            return rc;
+    }
     if (int rc = WriteBackground(picturePath))
         return rc;
 

@@ -64,7 +64,8 @@ protected:
 TEST_F(PageSections, OnePageWithItsPicture)
 {
     ASSERT_EQ(writer.WritePage(1, Picture(std::string("\x0A\xFF\x00\x5B", 4))), 0);
-    EXPECT_EQ(Body(), std::string(kPageSettings) +
+    // In flow mode the shapes sit in a one-twip paragraph of their own.
+    EXPECT_EQ(Body(), std::string(kPageSettings) + "\\pard\\sl-1\\slmult0 " +
                           "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright12241\\shpbottom15841\\shpwr3"
                           "\\shpfblwtxt1\\shpz-10000\\shplid0{\\sp{\\sn shapeType}{\\sv 75}}"
                           "{\\sp{\\sn fBehindDocument}{\\sv 1}}{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip "
