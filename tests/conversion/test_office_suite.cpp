@@ -241,7 +241,10 @@ TEST_F(OfficeInstance, InstanceDiesWithTheProcessThatStartedIt)
     if (CurrentOfficeMode() != OfficeMode::Uno)
         GTEST_SKIP() << "UNO client not usable here";
     const std::string report = Path("group");
-XX + std::to_string(getpid())
+    // The aborted child leaves its temporary folder behind: keep it in ours.
+    fs::create_directories(Path("tmp"));
+    const std::string command = "PW_OFFICE_CHILD_REPORT='" + report + "' TMPDIR='" + Path("tmp")
+        + "' /proc/" + std::to_string(getpid())
         + "/exe --gtest_also_run_disabled_tests --gtest_filter=OfficeInstanceChild.DISABLED_StartAndAbort"
         " >/dev/null 2>&1";
     EXPECT_NE(std::system(command.c_str()), 0);   // it aborted
