@@ -8,7 +8,8 @@
 namespace {
 
 // Added to the rounded height to get a band height: a duplicate's baseline is
-// less than half its height away, and R(h) + 2 leaves a wide margin over that.
+// less than half its height away, so with R(h) + 2 it lies in the item's own
+// band or in the neighbour on its side, with 0.75 px to spare.
 constexpr double kBandPadding = 2.0;
 // Baselines this far from the page (or not finite) share one band that every
 // query also searches; a new item out there is checked by the plain scan.
@@ -94,9 +95,15 @@ bool CAcceptIndex::HasDuplicate(const std::vector<CTextItem>& store, const CText
     const int64_t band = BandOf(n.y, roundedHeight);
     if (band == kFarBand) return IsDuplicateByScan(store, n);
 
+    // A duplicate's baseline is less than BandHeight/2 - 0.75 away (its rounded
+    // height is the same), so it lies in n's band or in the neighbour on the
+    // side of n's half of the band. The quotients stay exact enough for that
+    // while |y| < kFarBaseline.
+    const double position = n.y / BandHeight(roundedHeight);
+    const int64_t neighbour = position - std::floor(position) < 0.5 ? band - 1 : band + 1;
     const uint64_t group = GroupHash(n, roundedHeight);
-    for (int64_t b : {band - 1, band, band + 1})
-        if (SearchBand(store, n, BandKey(group, b))) return true;
+    if (SearchBand(store, n, BandKey(group, band)) || SearchBand(store, n, BandKey(group, neighbour)))
+        return true;
     return farEntries_ != 0 && SearchBand(store, n, BandKey(group, kFarBand));
 }
 

@@ -102,6 +102,12 @@ CFaceLookup::Lookup CFaceLookup::Uncached(const std::string& name)
 
 int CFaceLookup::LookupFace(const std::string& name, std::string& out)
 {
+    // A cached answer never changes, so the last one can be given without hashing.
+    if (haveLast_ && name == lastName_) {
+        lastFound_ = last_.found != 0;
+        out = last_.face;
+        return last_.found;
+    }
     auto hit = cache_.find(name);
     if (hit == cache_.end()) {
         Lookup result = Uncached(name);
@@ -114,9 +120,12 @@ int CFaceLookup::LookupFace(const std::string& name, std::string& out)
         if (cache_.size() >= kMaxCachedLookups) cache_.clear();
         hit = cache_.emplace(name, std::move(result)).first;
     }
-    lastFound_ = hit->second.found != 0;
-    out = hit->second.face;
-    return hit->second.found;
+    haveLast_ = true;
+    lastName_ = name;
+    last_ = hit->second;
+    lastFound_ = last_.found != 0;
+    out = last_.face;
+    return last_.found;
 }
 
 std::string CFaceLookup::SelectFace(const std::string& workingName, const char16_t* text,

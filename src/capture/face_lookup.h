@@ -62,6 +62,10 @@ private:
     int enumerations_ = 0;
     bool lastFound_ = false;
     std::unordered_map<std::string, Lookup> cache_;
+    // The last cached answer again: glyphs come in long runs of one name.
+    bool haveLast_ = false;
+    std::string lastName_;
+    Lookup last_;
 };
 
 // The process-wide face tables that the glyph collector uses.

@@ -152,13 +152,26 @@ uint32_t PackFirstUnits(const char16_t* text)
     return uint32_t(text[0]) | (uint32_t(text[1]) << 16);
 }
 
+GlyphFaceRule GlyphFaceRuleOf(std::string_view workingName)
+{
+    if (EqualsIgnoringCase(workingName, "symbol")) return GlyphFaceRule::kSymbol;
+    if (ContainsIgnoringCase(workingName, "condensed")) return GlyphFaceRule::kCondensed;
+    return GlyphFaceRule::kKeep;
+}
+
+bool GlyphTakesNarrowFace(GlyphFaceRule rule, int nBytes, const char16_t* text)
+{
+    switch (rule) {
+    case GlyphFaceRule::kSymbol: return nBytes == 1 && PackFirstUnits(text) > kLastSymbolCode;
+    case GlyphFaceRule::kCondensed: return true;
+    case GlyphFaceRule::kKeep: break;
+    }
+    return false;
+}
+
 void ApplyGlyphFaceRules(std::string& workingName, int nBytes, const char16_t* text)
 {
-    if (EqualsIgnoringCase(workingName, "symbol")) {
-        if (nBytes == 1 && PackFirstUnits(text) > kLastSymbolCode) workingName = kNarrowFace;
-    } else if (ContainsIgnoringCase(workingName, "condensed")) {
-        workingName = kNarrowFace;
-    }
+    if (GlyphTakesNarrowFace(GlyphFaceRuleOf(workingName), nBytes, text)) workingName = kNarrowFace;
 }
 
 FontFacts FontFactsOf(const GfxFont& font)

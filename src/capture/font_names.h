@@ -54,6 +54,13 @@ CleanedFontName CleanFontName(const FontFacts* font);
 // become kNarrowFace. `text` is zero-terminated.
 void ApplyGlyphFaceRules(std::string& workingName, int nBytes, const char16_t* text);
 
+// ApplyGlyphFaceRules split in two, so that the name tests run once per font
+// rather than once per glyph.
+enum class GlyphFaceRule { kKeep, kSymbol, kCondensed };
+GlyphFaceRule GlyphFaceRuleOf(std::string_view workingName);
+// True when the rule turns this glyph's face into kNarrowFace.
+bool GlyphTakesNarrowFace(GlyphFaceRule rule, int nBytes, const char16_t* text);
+
 // The first two units of a zero-terminated text as one value, first unit low.
 uint32_t PackFirstUnits(const char16_t* text);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <GfxFont.h>
 #include <GfxState.h>
@@ -108,9 +109,12 @@ CTextCollector& CTextCollector::Instance()
     return collector;
 }
 
-CTextCollector::CTextCollector() : faces_(ProcessFaceLookup()) {}
+CTextCollector::CTextCollector() : CTextCollector(ProcessFaceLookup()) {}
 
-CTextCollector::CTextCollector(CFaceLookup& faces) : faces_(faces) {}
+CTextCollector::CTextCollector(CFaceLookup& faces)
+    : faces_(faces), narrowHasSymbol_(ContainsIgnoringCase(kNarrowFace, "symbol"))
+{
+}
 
 const CleanedFontName& CTextCollector::CleanedNameOf(const GfxFont* font)
 {
@@ -119,6 +123,7 @@ const CleanedFontName& CTextCollector::CleanedNameOf(const GfxFont* font)
             cleaned_ = CleanFontName(nullptr);
             cleanedForNoFont_ = true;
             haveCleaned_ = true;
+            NoteCleanedName();
         }
         return cleaned_;
     }
@@ -128,8 +133,31 @@ const CleanedFontName& CTextCollector::CleanedNameOf(const GfxFont* font)
         cleaned_ = CleanFontName(&cleanedFacts_);
         cleanedForNoFont_ = false;
         haveCleaned_ = true;
+        NoteCleanedName();
     }
     return cleaned_;
+}
+
+void CTextCollector::NoteCleanedName()
+{
+    cleanedFaceRule_ = GlyphFaceRuleOf(cleaned_.workingName);
+    cleanedHasSymbol_ = ContainsIgnoringCase(cleaned_.workingName, "symbol");
+}
+
+const CTextCollector::MatrixFacts& CTextCollector::FactsOfMatrix(const double m[4])
+{
+    // Bitwise, so that signed zeros (which turn atan2) and NaNs are told apart.
+    if (haveMatrix_ && std::memcmp(matrix_.m, m, sizeof matrix_.m) == 0) return matrix_;
+    std::memcpy(matrix_.m, m, sizeof matrix_.m);
+    matrix_.angle = FontAngle(m);
+    const double emX = kEmUnits * m[2], emY = kEmUnits * m[3];
+    double emLength = 1;
+    if (std::fabs(emX) >= kTinyComponent || std::fabs(emY) >= kTinyComponent)
+        emLength = std::max(std::hypot(emX, emY), 1.0);
+    matrix_.height = emLength / kEmUnits;
+    matrix_.skewed = IsSkewed(m);
+    haveMatrix_ = true;
+    return matrix_;
 }
 
 int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX, double DY,
@@ -147,7 +175,8 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
 
     double m[4];
     state->getFontTransMat(&m[0], &m[1], &m[2], &m[3]);
-    const double angle = FontAngle(m);
+    const MatrixFacts& facts = FactsOfMatrix(m);
+    const double angle = facts.angle;
     double advance;
     if (angle == 0)
         advance = DX;
@@ -156,13 +185,7 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
     else
         return kDrawGlyph;
 
-    const double emX = kEmUnits * m[2], emY = kEmUnits * m[3];
-    double emLength = 1;
-    if (std::fabs(emX) >= kTinyComponent || std::fabs(emY) >= kTinyComponent)
-        emLength = std::max(std::hypot(emX, emY), 1.0);
-    const double height = emLength / kEmUnits;
-
-    if (angle == 0 && IsSkewed(m)) italic = 1;
+    if (angle == 0 && facts.skewed) italic = 1;
 
     // Poppler can map one glyph to more values than the buffer holds: keep the first ones.
     const int length = std::min(uLen, kGlyphTextCapacity);
@@ -170,10 +193,12 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
     for (int i = 0; i < length; ++i) text[i] = char16_t(u[i] & 0xFFFF);
     text[length] = 0;
 
-    glyphName_.assign(cleaned.workingName);
-    ApplyGlyphFaceRules(glyphName_, nBytes, text);
-    AddTextItem(X, Y + kBaselineDrop, text, length, glyphName_, advance, height, bold, italic, color,
-                angle, vertical);
+    if (GlyphTakesNarrowFace(cleanedFaceRule_, nBytes, text))
+        AddItem(X, Y + kBaselineDrop, text, length, narrowFace_, narrowHasSymbol_, advance,
+                facts.height, bold, italic, color, angle, vertical);
+    else
+        AddItem(X, Y + kBaselineDrop, text, length, cleaned.workingName, cleanedHasSymbol_, advance,
+                facts.height, bold, italic, color, angle, vertical);
     return 0;
 }
 
@@ -182,12 +207,21 @@ void CTextCollector::AddTextItem(double x, double y, const char16_t* text, int l
                                  int32_t bold, int32_t italic, uint32_t color, double angle,
                                  bool vertical)
 {
+    AddItem(x, y, text, length, name, ContainsIgnoringCase(name, "symbol"), advance, height, bold,
+            italic, color, angle, vertical);
+}
+
+void CTextCollector::AddItem(double x, double y, const char16_t* text, int length,
+                             const std::string& name, bool nameHasSymbol, double advance,
+                             double height, int32_t bold, int32_t italic, uint32_t color,
+                             double angle, bool vertical)
+{
     if (length <= 0 || !text) return;
 
     CTextItem item;
     item.text.assign(text, size_t(length));
     const char16_t first = item.text[0];
-    item.useCharCode = (ContainsIgnoringCase(name, "symbol") || first < u' ' || first > u'~') ? 1 : 0;
+    item.useCharCode = (nameHasSymbol || first < u' ' || first > u'~') ? 1 : 0;
     item.rotation = RotationOf(angle);
     item.faceName = faces_.SelectFace(name, item.text.c_str(), vertical, bold);
     item.x = RoundHundredths(x);

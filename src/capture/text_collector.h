@@ -42,8 +42,23 @@ public:
     bool AcceptItem(const CTextItem& item);
 
 private:
+    // What a font matrix gives every glyph drawn with it.
+    struct MatrixFacts {
+        double m[4] = {0, 0, 0, 0};
+        double angle = 0;
+        double height = 0;
+        bool skewed = false;
+    };
+
     CTextCollector();
     const CleanedFontName& CleanedNameOf(const GfxFont* font);
+    // Called whenever cleaned_ changes: the per-name tests of the face rules.
+    void NoteCleanedName();
+    const MatrixFacts& FactsOfMatrix(const double m[4]);
+    // AddTextItem with the "symbol" name test already done.
+    void AddItem(double x, double y, const char16_t* text, int length, const std::string& name,
+                 bool nameHasSymbol, double advance, double height, int32_t bold, int32_t italic,
+                 uint32_t color, double angle, bool vertical);
 
     CFaceLookup& faces_;
     CAcceptIndex acceptIndex_;
@@ -52,7 +67,13 @@ private:
     bool cleanedForNoFont_ = false;
     FontFacts cleanedFacts_;
     CleanedFontName cleaned_;
-    std::string glyphName_;  // working name of the glyph being collected
+    GlyphFaceRule cleanedFaceRule_ = GlyphFaceRule::kKeep;
+    bool cleanedHasSymbol_ = false;
+    const std::string narrowFace_{kNarrowFace};
+    const bool narrowHasSymbol_;
+    // The last font matrix: a line of text keeps one.
+    bool haveMatrix_ = false;
+    MatrixFacts matrix_;
 };
 
 // Degrees of the text direction of a font matrix (m11, m12, m21, m22).

@@ -191,6 +191,25 @@ TEST(AcceptIndex, ManyDistinctTextsAndSizesGrowTheTableWithoutChangingAnswers)
     EXPECT_LE(index.RebuildCount(), 1);
 }
 
+TEST(AcceptIndex, DuplicatesJustInsideHalfTheHeightAcrossEveryPartOfABand)
+{
+    // A stored glyph at baselines sweeping through several bands, and new
+    // glyphs just inside and just outside half its height above and below.
+    for (float height : {0.3f, 0.49f, 0.5f, 7.0f, 7.49f, 12.0f, 12.5f, 40.0f}) {
+        for (double y = 50; y < 50 + 3 * (height + 3); y += 0.0625) {
+            std::vector<CTextItem> store{Item(100, y, u"a", 6, height)};
+            CAcceptIndex index;
+            index.NoteAppended(store);
+            const double half = 0.5 * double(height);
+            for (double dy : {half - 1e-7, -(half - 1e-7), half, -half, 0.0}) {
+                const CTextItem n = Item(100, y + dy, u"a", 6, height);
+                ASSERT_EQ(index.HasDuplicate(store, n), IsDuplicateByScan(store, n))
+                    << "height " << height << " y " << y << " dy " << dy;
+            }
+        }
+    }
+}
+
 TEST(AcceptIndex, IndexIsNotRebuiltWhileAPageFills)
 {
     std::vector<CTextItem> store;

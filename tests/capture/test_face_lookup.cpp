@@ -93,6 +93,35 @@ TEST(LookupFace, EmptyFaceListIsAskedAgain)
     EXPECT_EQ(faces.EnumerationCount(), 3);
 }
 
+TEST(LookupFace, RepeatedNamesAnswerAsTheFirstTime)
+{
+    int calls = 0;
+    CFaceLookup faces(CountingFaces{{kFaces}, &calls});
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(Lookup(faces, "Times"), std::make_pair(0, std::string("Times")));
+        EXPECT_FALSE(faces.LastLookupFound());
+        EXPECT_EQ(Lookup(faces, "Times"), std::make_pair(0, std::string("Times")));
+        EXPECT_FALSE(faces.LastLookupFound());
+        EXPECT_EQ(Lookup(faces, "GillSansMT-Bold"), std::make_pair(1, std::string("Gill Sans MT")));
+        EXPECT_TRUE(faces.LastLookupFound());
+        EXPECT_EQ(Lookup(faces, "GillSansMT-Bold"), std::make_pair(1, std::string("Gill Sans MT")));
+        EXPECT_EQ(Lookup(faces, "gillsansmt"), std::make_pair(1, std::string("Gill Sans MT")));
+        EXPECT_EQ(Lookup(faces, "tahoma"), std::make_pair(1, std::string("tahoma")));
+    }
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(LookupFace, MissAgainstAnEmptyListIsNotRememberedAfterAnEarlierAnswer)
+{
+    int calls = 0;
+    CFaceLookup faces(CountingFaces{{{}, {"Tahoma"}}, &calls});
+    EXPECT_EQ(Lookup(faces, "Times-Roman"), std::make_pair(1, std::string("Times New Roman")));
+    EXPECT_EQ(Lookup(faces, "Tahoma"), std::make_pair(0, std::string("Tahoma")));
+    EXPECT_EQ(Lookup(faces, "Tahoma"), std::make_pair(1, std::string("Tahoma")));
+    EXPECT_EQ(Lookup(faces, "Times-Roman"), std::make_pair(1, std::string("Times New Roman")));
+    EXPECT_EQ(calls, 2);
+}
+
 TEST(SelectFace, FoundFacesForHorizontalAndVerticalText)
 {
     int calls = 0;

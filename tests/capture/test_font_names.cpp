@@ -165,6 +165,20 @@ TEST(ApplyGlyphFaceRules, SymbolOutsideItsRangeAndCondensedBecomeNarrow)
     EXPECT_EQ(Glyph("Helvetica", 1, u"a"), "Helvetica");
 }
 
+TEST(GlyphFaceRuleOf, DecidedByTheNameAlone)
+{
+    EXPECT_EQ(GlyphFaceRuleOf("sYmBoL"), GlyphFaceRule::kSymbol);
+    EXPECT_EQ(GlyphFaceRuleOf("SymbolMT"), GlyphFaceRule::kKeep);
+    EXPECT_EQ(GlyphFaceRuleOf("Futura-CondensedBold"), GlyphFaceRule::kCondensed);
+    EXPECT_EQ(GlyphFaceRuleOf("Helvetica"), GlyphFaceRule::kKeep);
+    EXPECT_EQ(GlyphFaceRuleOf(""), GlyphFaceRule::kKeep);
+    EXPECT_TRUE(GlyphTakesNarrowFace(GlyphFaceRule::kCondensed, 2, u""));
+    EXPECT_TRUE(GlyphTakesNarrowFace(GlyphFaceRule::kSymbol, 1, u"\u00FF"));
+    EXPECT_FALSE(GlyphTakesNarrowFace(GlyphFaceRule::kSymbol, 1, u"\u00FE"));
+    EXPECT_FALSE(GlyphTakesNarrowFace(GlyphFaceRule::kSymbol, 2, u"\u00FF"));
+    EXPECT_FALSE(GlyphTakesNarrowFace(GlyphFaceRule::kKeep, 1, u"\u03B1"));
+}
+
 TEST(PackFirstUnits, FirstUnitInTheLowHalf)
 {
     EXPECT_EQ(PackFirstUnits(u"\u03B1"), 0x03B1u);

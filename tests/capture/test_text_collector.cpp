@@ -342,6 +342,46 @@ TEST_F(CollectorTest, FontChangesAreNoticedByContent)
     EXPECT_EQ(Items()[2].faceName, "Tahoma");
 }
 
+TEST_F(CollectorTest, EveryGlyphSeesItsOwnMatrixAndFontAfterChanges)
+{
+    // The collector keeps the last matrix and font name; each change must show.
+    struct Step {
+        double tm[4];
+        double size;
+        const char* font;
+        int32_t italic, rotation, useCharCode;
+        float height;
+        const char* face;
+    };
+    const Step steps[] = {
+        {{1, 0, 0, 1}, 12, "Tahoma", 0, 0, 0, 16, "Tahoma"},
+        {{1, 0, 0.3, 1}, 12, "Tahoma", 1, 0, 0, 16.7f, "Tahoma"},
+        {{1, 0, 0, 1}, 9, "Tahoma", 0, 0, 0, 12, "Tahoma"},
+        {{0, 1, -1, 0}, 9, "Tahoma", 0, 90, 0, 12, "Tahoma"},
+        {{1, 0, 0, 1}, 9, "SymbolMT", 0, 0, 1, 12, ""},
+        {{1, 0, 0, 1}, 9, "Helvetica-Condensed", 0, 0, 0, 12, "Arial Narrow"},
+        {{1, 0, 0, 1}, 9, "Tahoma", 0, 0, 0, 12, "Tahoma"},
+        {{1, 0, 0.3, 1}, 12, "Tahoma", 1, 0, 0, 16.7f, "Tahoma"},
+    };
+    double x = 100;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.font);
+        state.setFont(SimpleFont(step.font), step.size);
+        state.setTextMat(step.tm[0], step.tm[1], step.tm[2], step.tm[3], 72, 700);
+        ASSERT_EQ(Collect({'a'}, 8, -8, 1, x), 0);
+        ASSERT_FALSE(Items().empty());
+        const CTextItem& item = Items().back();
+        EXPECT_DOUBLE_EQ(item.x, x);
+        EXPECT_EQ(item.italic, step.italic);
+        EXPECT_EQ(item.rotation, step.rotation);
+        EXPECT_EQ(item.useCharCode, step.useCharCode);
+        EXPECT_NEAR(item.height, step.height, 0.01);
+        EXPECT_EQ(item.faceName, step.face);
+        x += 40;
+    }
+    EXPECT_EQ(Items().size(), std::size(steps));
+}
+
 TEST_F(CollectorTest, SimulatedBoldDrawnTwiceGivesOneItem)
 {
     state.setFont(SimpleFont("Tahoma"), 12);
