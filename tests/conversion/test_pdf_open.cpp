@@ -13,11 +13,12 @@
 
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
+#include "fixtures.h"
 #include "platform/temp_path.h"
 
 namespace {
 
-const std::string kPlainPdf = PW_SOURCE_DIR "/../shared/corpus/demo-text.pdf";
+const std::string kPlainPdf = FixturePath("sample.pdf");
 
 // Answers the password prompts from a script; an exhausted script cancels.
 class CScriptedReceiver : public IConversionReceiver {
