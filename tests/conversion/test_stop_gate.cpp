@@ -1,0 +1,94 @@
+// The worker side of the stop handshake: a closed gate holds the run at its
+// next stop test or message; opening it lets the run go on, with or without
+// a stop request.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <future>
+#include <thread>
+
+#include "conversion/conversion_worker.h"
+#include "conversion/run_recorder.h"
+#include "conversion/settings.h"
+#include "conversion/stop_gate.h"
+#include "fixtures.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+class StopGateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = "/tmp/pw-gate-XXXXXX";
+        out = mkdtemp(pattern.data());
+        g_settings.stopRequested = 0;
+    }
+    void TearDown() override
+    {
+        OpenStopGate();
+        std::error_code ec;
+        fs::remove_all(out, ec);
+    }
+
+    // Runs dense_text.pdf on a worker thread; the gate closes when the
+    // first page is reported. Returns once the worker has been held.
+    void StartHeldRun()
+    {
+        RunConfig config;
+        config.inputs = {FixturePath("dense_text.pdf")};
+        config.outputFolder = out;
+        recorder = std::make_unique<CRunRecorder>(config);
+        recorder->onProgress = [this](const RecordedProgress& p) {
+            ++messages;
+            if (p.text.find(" : page 1 of ") != std::string::npos)
+                CloseStopGate();  // as the front end does before asking
+        };
+        worker = std::thread([this] { ConversionWorker(recorder.get()); });
+        // Held: no message arrives any more.
+        int before = -1;
+        for (int i = 0; i < 50 && before != messages.load(); ++i) {
+            before = messages.load();
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+
+    std::string out;
+    std::unique_ptr<CRunRecorder> recorder;
+    std::thread worker;
+    std::atomic<int> messages{0};
+};
+
+} // namespace
+
+TEST_F(StopGateTest, AnsweringNoLetsTheRunGoOnUntouched)
+{
+    StartHeldRun();
+    const int held = messages.load();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(messages.load(), held) << "the worker went on while the question was open";
+    EXPECT_LT(held, 5);
+    OpenStopGate();
+    worker.join();
+    EXPECT_EQ(recorder->endState, RunEnd::Complete);
+    EXPECT_TRUE(fs::exists(DatedSubfolder(out, std::time(nullptr)) + "/dense_text.rtf"));
+}
+
+TEST_F(StopGateTest, AnsweringYesStopsAtTheNextStopTest)
+{
+    StartHeldRun();
+    g_settings.stopRequested = 1;
+    OpenStopGate();
+    worker.join();
+    EXPECT_EQ(recorder->endState, RunEnd::Stopped);
+    // The worker clears the flag as its last step.
+    EXPECT_EQ(g_settings.stopRequested.load(), 0);
+    EXPECT_FALSE(fs::exists(DatedSubfolder(out, std::time(nullptr)) + "/dense_text.rtf"));
+}
