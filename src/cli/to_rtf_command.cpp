@@ -16,6 +16,7 @@
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
+#include "platform/file_copy.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_writer.h"
@@ -38,39 +39,6 @@ public:
         std::fprintf(stderr, "paperwell-cli: %s\n", text.c_str());
     }
 };
-
-// Copies `from` to a new file `to`; never replaces an existing file.
-int CopyToNewFile(const std::string& from, const std::string& to)
-{
-    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0) {
-        const int error = errno;
-        close(in);
-        return error;
-    }
-    char buffer[1 << 16];
-    int error = 0;
-    for (;;) {
-        const ssize_t got = read(in, buffer, sizeof buffer);
-        if (got < 0) { error = errno; break; }
-        if (got == 0) break;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0) { error = errno; break; }
-            done += put;
-        }
-        if (error) break;
-    }
-    close(in);
-    if (close(out) != 0 && error == 0)
-        error = errno;
-    if (error != 0)
-        unlink(to.c_str());
-    return error;
-}
 
 int Fail(const std::string& text)
 {

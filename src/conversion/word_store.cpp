@@ -8,6 +8,7 @@
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
 #include "office/office_suite.h"
+#include "platform/file_copy.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int kWordFailed = -1;               // ConvertRtfWithWord: no Word document made
 constexpr int kMaxCandidateNumber = 100000;   // gives up the name search after "(N)" this high
-constexpr size_t kCopyBufferSize = 64 * 1024; // bytes moved per read/write of the copy
 
 const char* OutputExtension()
 {
@@ -39,50 +39,6 @@ std::string Candidate(const std::string& outputBase, int k, const char* extensio
     if (k == 0)
         return outputBase + extension;
     return outputBase + "(" + std::to_string(k) + ")" + extension;
-}
-
-// Copies `from` into the new file `to`, which must not exist: it is created
-// with O_EXCL so a file that appeared since the name search stays untouched.
-// Returns 0, EEXIST when the name was taken meanwhile, or the errno of the
-// failure (a partly written copy is removed again).
-int CopyToNewFile(const std::string& from, const std::string& to)
-{
-    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0) {
-        const int error = errno;
-        close(in);
-        return error;
-    }
-    int error = 0;
-    char buffer[kCopyBufferSize];
-    while (error == 0) {
-        const ssize_t got = read(in, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno != EINTR)
-                error = errno;
-            continue;
-        }
-        for (ssize_t done = 0; done < got && error == 0;) {
-            const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno != EINTR)
-                    error = errno;
-            } else {
-                done += put;
-            }
-        }
-    }
-    close(in);
-    if (close(out) != 0 && error == 0)
-        error = errno;
-    if (error != 0)
-        unlink(to.c_str());
-    return error;
 }
 
 } // namespace
