@@ -50,17 +50,31 @@ uint64_t BandKey(uint64_t group, int64_t band) { return Mix(group, uint64_t(band
 
 double BandHeight(double roundedHeight) { return std::max(roundedHeight, 0.0) + kBandPadding; }
 
+bool IsFar(double y) { return !(std::fabs(y) < kFarBaseline); }
+
+// A baseline's place among the bands of its rounded height, counted in bands.
+double BandPosition(double y, double roundedHeight) { return y / BandHeight(roundedHeight); }
+
 int64_t BandOf(double y, double roundedHeight)
 {
-    if (!(std::fabs(y) < kFarBaseline)) return kFarBand;
-    return int64_t(std::floor(y / BandHeight(roundedHeight)));
+    return IsFar(y) ? kFarBand : int64_t(std::floor(BandPosition(y, roundedHeight)));
 }
 
-// The positional part of the duplicate rule, on a stored item's box.
+// The positional part of the duplicate rule, on a stored item's box. Without
+// early exits: along a chain the outcome of each test is hard to predict.
 bool CloseEnough(double px, double py, float pw, float ph, const CTextItem& n)
 {
-    const bool boxesMeet = n.y - n.height <= py && py - ph <= n.y && px + pw >= n.x && n.x + n.width >= px;
-    return boxesMeet && std::fabs(n.x - px) < 0.5 * pw && std::fabs(n.y - py) < 0.5 * ph;
+    return (n.y - n.height <= py) & (py - ph <= n.y) & (px + pw >= n.x) & (n.x + n.width >= px) &
+           (std::fabs(n.x - px) < 0.5 * pw) & (std::fabs(n.y - py) < 0.5 * ph);
+}
+
+// Unit by unit, inline: the texts are mostly one unit long.
+bool SameText(const std::u16string& a, const std::u16string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
 }
 
 }  // namespace
@@ -71,13 +85,19 @@ bool CAcceptIndex::LastItem::Matches(const CTextItem& item) const
 {
     // bitwise, so an item with a NaN coordinate still counts as unchanged
     return SameBits(item.x, x) && SameBits(item.y, y) && SameBits(item.width, width) &&
-           SameBits(item.height, height) && item.text == text;
+           SameBits(item.height, height) && SameText(item.text, text);
+}
+
+bool CAcceptIndex::AskedItem::Describes(const CTextItem& item) const
+{
+    return valid && SameBits(item.y, y) && SameBits(item.height, height) &&
+           item.useCharCode == useCharCode && SameText(item.text, text);
 }
 
 bool DuplicatesStoredItem(const CTextItem& p, const CTextItem& n)
 {
     return CloseEnough(p.x, p.y, p.width, p.height, n) && p.useCharCode == n.useCharCode &&
-           p.text == n.text && RoundWhole(p.height) == RoundWhole(n.height);
+           SameText(p.text, n.text) && RoundWhole(p.height) == RoundWhole(n.height);
 }
 
 bool IsDuplicateByScan(const std::vector<CTextItem>& store, const CTextItem& n)
@@ -91,18 +111,21 @@ bool CAcceptIndex::HasDuplicate(const std::vector<CTextItem>& store, const CText
 {
     if (!InSync(store)) Rebuild(store);
     const double roundedHeight = RoundWhole(n.height);
+    asked_.valid = false;
     if (std::isnan(roundedHeight)) return false;  // equal rounded heights are required
-    const int64_t band = BandOf(n.y, roundedHeight);
-    if (band == kFarBand) return IsDuplicateByScan(store, n);
+    if (IsFar(n.y)) return IsDuplicateByScan(store, n);
 
     // A duplicate's baseline is less than BandHeight/2 - 0.75 away (its rounded
     // height is the same), so it lies in n's band or in the neighbour on the
     // side of n's half of the band. The quotients stay exact enough for that
     // while |y| < kFarBaseline.
-    const double position = n.y / BandHeight(roundedHeight);
-    const int64_t neighbour = position - std::floor(position) < 0.5 ? band - 1 : band + 1;
+    const double position = BandPosition(n.y, roundedHeight);
+    const double start = std::floor(position);
+    const int64_t band = int64_t(start);
+    const int64_t neighbour = position - start < 0.5 ? band - 1 : band + 1;
     const uint64_t group = GroupHash(n, roundedHeight);
-    if (SearchBand(store, n, BandKey(group, band)) || SearchBand(store, n, BandKey(group, neighbour)))
+    asked_ = AskedItem{true, n.y, n.height, n.useCharCode, n.text, BandKey(group, band)};
+    if (SearchBand(store, n, asked_.key) || SearchBand(store, n, BandKey(group, neighbour)))
         return true;
     return farEntries_ != 0 && SearchBand(store, n, BandKey(group, kFarBand));
 }
@@ -151,13 +174,19 @@ void CAcceptIndex::Rebuild(const std::vector<CTextItem>& store)
 void CAcceptIndex::Insert(const std::vector<CTextItem>& store, size_t index)
 {
     const CTextItem& p = store[index];
-    const double roundedHeight = RoundWhole(p.height);
-    if (std::isnan(roundedHeight)) return;  // can never be matched
-    const int64_t band = BandOf(p.y, roundedHeight);
-    if (band == kFarBand) ++farEntries_;
+    uint64_t key;
+    if (asked_.Describes(p)) {
+        key = asked_.key;  // the usual case: the item just asked about
+    } else {
+        const double roundedHeight = RoundWhole(p.height);
+        if (std::isnan(roundedHeight)) return;  // can never be matched
+        const int64_t band = BandOf(p.y, roundedHeight);
+        if (band == kFarBand) ++farEntries_;
+        key = BandKey(GroupHash(p, roundedHeight), band);
+    }
     if (2 * (usedSlots_ + 1) > slots_.size()) Grow();
 
-    Slot& slot = SlotOf(BandKey(GroupHash(p, roundedHeight), band));
+    Slot& slot = SlotOf(key);
     if (slot.newest == kNoEntry) ++usedSlots_;
     entries_.push_back(Entry{p.x, p.y, p.width, p.height, uint32_t(index), slot.newest});
     slot.newest = uint32_t(entries_.size() - 1);

@@ -57,6 +57,18 @@ private:
         bool Matches(const CTextItem& item) const;
     };
 
+    // The item last asked about and its band key: the key of the append that
+    // usually follows. The key depends on nothing else.
+    struct AskedItem {
+        bool valid = false;
+        double y = 0;
+        float height = 0;
+        int32_t useCharCode = 0;
+        std::u16string text;
+        uint64_t key = 0;
+        bool Describes(const CTextItem& item) const;
+    };
+
     bool InSync(const std::vector<CTextItem>& store) const;
     void Rebuild(const std::vector<CTextItem>& store);
     void Insert(const std::vector<CTextItem>& store, size_t index);
@@ -75,5 +87,6 @@ private:
     size_t indexedCount_ = 0;
     const CTextItem* indexedData_ = nullptr;
     LastItem last_;
+    AskedItem asked_;
     int rebuilds_ = 0;
 };

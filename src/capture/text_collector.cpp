@@ -36,6 +36,8 @@ constexpr double kEmUnits = 1000.0;
 constexpr double kSwallowedSpaceShare = 0.5;
 // Magnitude of the largest angle that is rounded to whole degrees.
 constexpr double kLargestRoundedAngle = 1e6;
+// Most items reserved for a new page (about 10 MB), whatever the last page held.
+constexpr size_t kMostReservedItems = 65536;
 
 bool IsQuarterTurn(double angle, double quarter)
 {
@@ -242,7 +244,11 @@ void CTextCollector::AddItem(double x, double y, const char16_t* text, int lengt
 
     if (!AcceptItem(item)) return;
     std::vector<CTextItem>& store = PageTextItems();
+    // Pages of a document hold similar numbers of glyphs: room for as many as
+    // the last page spares moving every item several times while the store grows.
+    if (store.capacity() == 0) store.reserve(std::min(lastStoreSize_, kMostReservedItems));
     store.push_back(std::move(item));
+    lastStoreSize_ = store.size();
     acceptIndex_.NoteAppended(store);
 }
 

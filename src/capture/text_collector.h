@@ -74,6 +74,8 @@ private:
     // The last font matrix: a line of text keeps one.
     bool haveMatrix_ = false;
     MatrixFacts matrix_;
+    // Items in the store after the last append: the guess for the next page.
+    size_t lastStoreSize_ = 0;
 };
 
 // Degrees of the text direction of a font matrix (m11, m12, m21, m22).
