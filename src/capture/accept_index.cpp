@@ -94,10 +94,23 @@ bool CAcceptIndex::AskedItem::Describes(const CTextItem& item) const
            item.useCharCode == useCharCode && SameText(item.text, text);
 }
 
+// Vertical text advances along y, where the box rule measures the font size:
+// the next of two narrow letters ("ll" read upwards) lies within half the
+// font size of the first and would be taken for a redrawn copy. A turned
+// glyph only repeats one closer than half its advance along the line and
+// half its size across it.
+bool RepeatsAlongTurnedLine(const CTextItem& p, const CTextItem& n)
+{
+    if (n.rotation == 0)
+        return true;
+    return std::fabs(n.y - p.y) < 0.5 * p.width && std::fabs(n.x - p.x) < 0.5 * p.height;
+}
+
 bool DuplicatesStoredItem(const CTextItem& p, const CTextItem& n)
 {
     return CloseEnough(p.x, p.y, p.width, p.height, n) && p.useCharCode == n.useCharCode &&
-           SameText(p.text, n.text) && RoundWhole(p.height) == RoundWhole(n.height);
+           SameText(p.text, n.text) && RoundWhole(p.height) == RoundWhole(n.height) &&
+           RepeatsAlongTurnedLine(p, n);
 }
 
 bool IsDuplicateByScan(const std::vector<CTextItem>& store, const CTextItem& n)

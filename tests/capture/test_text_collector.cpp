@@ -446,6 +446,21 @@ TEST_F(CollectorTest, SwallowedSpaces)
     EXPECT_DOUBLE_EQ(Items()[3].x, 47.0);
 }
 
+TEST_F(CollectorTest, RepeatedNarrowLettersOfVerticalTextStay)
+{
+    // "ll" reading bottom to top: the second l is one advance (3.33 px) up,
+    // well within half the font size, yet it is a letter of its own.
+    auto addUp = [&](double y, double advance) {
+        collector.AddTextItem(700, y, u"l", 1, "Tahoma", advance, 12, 0, 0, kRed, 90, false);
+    };
+    addUp(300, 3.33);
+    addUp(296.67, 3.33);
+    EXPECT_EQ(Items().size(), 2u);
+    // Drawn again in place (simulated bold), it is still one glyph.
+    addUp(296.5, 3.33);
+    EXPECT_EQ(Items().size(), 2u);
+}
+
 TEST_F(CollectorTest, DuplicateRules)
 {
     Add(100, 100, u"A", 10);
