@@ -43,12 +43,34 @@ done
 t_run=$(best_of 3 bash -c "rm -rf '$work/o'; mkdir -p '$work/o'; '$cli' -q --format rtf -o '$work/o' '$pdf'")
 printf 'whole run --format rtf: %.3f s (%.1f ms/page)\n' "$t_run" "$(echo "$t_run * 1000 / $pages" | bc -l)"
 
-# Peak memory must not grow with the page count.
-for n in 5 "$pages"; do
+# Peak memory must not grow with the page count: 5 pages against 200 (the
+# document repeated with qpdf).
+copies=$(( (200 + pages - 1) / pages ))
+qpdf --empty --pages $(for _ in $(seq "$copies"); do printf '%s ' "$pdf"; done) -- "$work/long.pdf"
+for n in 5 200; do
   rm -rf "$work/o"; mkdir -p "$work/o"
-  rss=$( { /usr/bin/time -f '%M' "$cli" -q --format rtf --pages "1-$n" -o "$work/o" "$pdf" ; } 2>&1 | tail -1)
+  rss=$( { /usr/bin/time -f '%M' "$cli" -q --format rtf --pages "1-$n" -o "$work/o" "$work/long.pdf" ; } 2>&1 | tail -1)
   echo "peak RSS for $n pages: ${rss} KiB"
 done
+
+# The office step on the whole text-heavy document, per text mode: frames
+# are what LibreOffice lays out slowly.
+if command -v soffice >/dev/null; then
+  for mode in flow frames; do
+    flag=(); [ "$mode" = frames ] && flag=(--frames)
+    run_to_rtf "${flag[@]}" 2>/dev/null
+    frames=$( (grep -o '\\phpg' "$work/out.rtf" || true) | wc -l)
+    rm -rf "$work/o"; mkdir -p "$work/o"
+    s=$(now); "$cli" -q --format rtf "${flag[@]}" -o "$work/o" "$pdf"; e=$(now)
+    base=$(echo "$e - $s" | bc -l)
+    rm -rf "$work/o"; mkdir -p "$work/o"
+    s=$(now); "$cli" -q "${flag[@]}" -o "$work/o" "$pdf"; e=$(now)
+    whole=$(echo "$e - $s" | bc -l)
+    printf '%-6s %d frames (%.0f per page); whole run to .doc %.2f s; office step %.2f s (%.3f s/page)\n' \
+      "$mode" "$frames" "$(echo "$frames / $pages" | bc -l)" "$whole" "$(echo "$whole - $base" | bc -l)" \
+      "$(echo "($whole - $base) / $pages" | bc -l)"
+  done
+fi
 
 # The office step: one document cold, then a batch of 10.
 if command -v soffice >/dev/null; then
