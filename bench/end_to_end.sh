@@ -7,9 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=build/src/paperwell-cli
 pdf=${1:-/usr/share/doc/libtasn1-doc/libtasn1.pdf}
-if [ ! -f "$pdf" ]; then
-  echo "installing libtasn1-doc for its PDF manual"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends libtasn1-doc time >/dev/null
+# The tools the figures need, and the default document.
+need=()
+command -v bc >/dev/null || need+=(bc)
+[ -x /usr/bin/time ] || need+=(time)
+[ -f /usr/share/doc/libtasn1-doc/libtasn1.pdf ] || need+=(libtasn1-doc)
+if ((${#need[@]})); then
+  echo "installing ${need[*]}"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}" >/dev/null
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
