@@ -48,10 +48,14 @@ protected:
         recorder = std::make_unique<CRunRecorder>(config);
         recorder->onProgress = [this](const RecordedProgress& p) {
             ++messages;
-            if (p.text.find(" : page 1 of ") != std::string::npos)
+            if (p.text.find(" : page 1 of ") != std::string::npos) {
                 CloseStopGate();  // as the front end does before asking
+                gateClosed = true;
+            }
         };
         worker = std::thread([this] { ConversionWorker(recorder.get()); });
+        for (int i = 0; i < 600 && !gateClosed; ++i)
+            std::this_thread::sleep_for(50ms);
         // Held: no message arrives any more.
         int before = -1;
         for (int i = 0; i < 50 && before != messages.load(); ++i) {
@@ -64,6 +68,7 @@ protected:
     std::unique_ptr<CRunRecorder> recorder;
     std::thread worker;
     std::atomic<int> messages{0};
+    std::atomic<bool> gateClosed{false};
 };
 
 } // namespace
