@@ -183,6 +183,20 @@ void AcceptHorizontal(CHorizontalState& s, const CTextItem& item, size_t codeBla
     s.size = Trunc(std::max<double>(s.size, item.height));
 }
 
+// Adds the item to the open run unless the gap ends the run; a gap of a
+// blank's width puts one blank into the text and the measure string.
+bool ContinueHorizontal(CHorizontalState& s, const CTextItem& item, Gap gap, size_t codeBlanks)
+{
+    if (gap == Gap::EndRun)
+        return false;
+    if (gap == Gap::Blank) {
+        s.text.push_back(' ');
+        s.measure.push_back(' ');
+    }
+    AcceptHorizontal(s, item, codeBlanks);
+    return true;
+}
+
 // The box and sizes of a finished horizontal run.
 CTextRun HorizontalRun(const CHorizontalState& s, int dpi)
 {
@@ -268,15 +282,8 @@ void CRtfWriter::CollectLineItem(const CTextItem& item, int dpi, int flush)
         const CTextItem& p = s.pending;
         bool continues = SameStyle(item, p) && Floor(item.y) == Floor(p.y) && item.x >= p.x &&
                          !(IsBlankItem(item) && kLineWideBlank * item.height < item.width);
-        Gap gap = continues ? LineGap(item, p) : Gap::EndRun;
-        if (gap != Gap::EndRun) {
-            if (gap == Gap::Blank) {
-                s.text.push_back(' ');
-                s.measure.push_back(' ');
-            }
-            AcceptHorizontal(s, item, kCodeBlanks);
+        if (ContinueHorizontal(s, item, continues ? LineGap(item, p) : Gap::EndRun, kCodeBlanks))
             return;
-        }
     }
     if (!s.text.empty() && !OnlyWhiteSpace(s.text)) {
         Escape(s.text);
@@ -317,15 +324,8 @@ void CRtfWriter::CollectBoxItem(const CTextItem& item, int dpi, int flush)
         const CTextItem& p = s.pending;
         bool continues = SameStyle(item, p) && Floor(item.y) == Floor(p.y) && item.x >= p.x &&
                          Floor(item.x - p.x) < Floor(kMaxAdvanceStep * p.width) && !IsDroppedBlank(item);
-        Gap gap = continues ? BoxGap(item, p) : Gap::EndRun;
-        if (gap != Gap::EndRun) {
-            if (gap == Gap::Blank) {
-                s.text.push_back(' ');
-                s.measure.push_back(' ');
-            }
-            AcceptHorizontal(s, item, kCodeBlanks);
+        if (ContinueHorizontal(s, item, continues ? BoxGap(item, p) : Gap::EndRun, kCodeBlanks))
             return;
-        }
     }
     if (!s.text.empty() && !OnlyWhiteSpace(s.text)) {
         Escape(s.text);
