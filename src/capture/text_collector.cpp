@@ -17,6 +17,12 @@ namespace {
 constexpr Unicode kLastControlCode = 20;
 // Pixels added to the baseline to give an item's y.
 constexpr double kBaselineDrop = 3.0;
+// UTF-16 of values beyond the basic plane.
+constexpr Unicode kLastBmpValue = 0xFFFF;
+constexpr Unicode kLastUnicodeValue = 0x10FFFF;
+constexpr Unicode kFirstSupplementary = 0x10000;
+constexpr Unicode kHighSurrogate = 0xD800;
+constexpr Unicode kLowSurrogate = 0xDC00;
 // Matrix components below this count as zero in the angle tests.
 constexpr double kTinyComponent = 1e-6;
 // Degrees per radian as the direction test has always used it.
@@ -189,10 +195,22 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
 
     if (angle == 0 && facts.skewed) italic = 1;
 
-    // Poppler can map one glyph to more values than the buffer holds: keep the first ones.
-    const int length = std::min(uLen, kGlyphTextCapacity);
+    // Poppler can map one glyph to more values than the buffer holds: keep the
+    // first ones. Values beyond 16 bits (mathematical letters, emoji) become a
+    // surrogate pair; cut to 16 bits they would turn into unrelated letters.
     char16_t text[kGlyphTextCapacity + 1];
-    for (int i = 0; i < length; ++i) text[i] = char16_t(u[i] & 0xFFFF);
+    int length = 0;
+    for (int i = 0; i < uLen && length < kGlyphTextCapacity; ++i) {
+        const Unicode value = u[i];
+        if (value > kLastBmpValue && value <= kLastUnicodeValue) {
+            if (length + 2 > kGlyphTextCapacity)
+                break;
+            text[length++] = char16_t(kHighSurrogate + ((value - kFirstSupplementary) >> 10));
+            text[length++] = char16_t(kLowSurrogate + ((value - kFirstSupplementary) & 0x3FF));
+        } else {
+            text[length++] = char16_t(value & 0xFFFF);
+        }
+    }
     text[length] = 0;
 
     if (GlyphTakesNarrowFace(cleanedFaceRule_, nBytes, text))

@@ -206,15 +206,17 @@ TEST_F(CollectorTest, EmptyMappingIsNeverRead)
     EXPECT_EQ(collector.CollectGlyph(&state, 100, 200, 8, 0, 1, stale, 0, kRed), kDrawGlyph);
 }
 
-TEST_F(CollectorTest, UnicodeValuesAreCutToSixteenBitsAndLigaturesKeepBothLetters)
+TEST_F(CollectorTest, ValuesBeyondSixteenBitsBecomeSurrogatePairsAndLigaturesKeepBothLetters)
 {
     state.setFont(SimpleFont("Tahoma"), 12);
     EXPECT_EQ(Collect({0x1D400}), 0);
     EXPECT_EQ(Collect({'f', 'i'}, 8, 0), 0);
     ASSERT_EQ(Items().size(), 2u);
-    EXPECT_EQ(Items()[0].text, std::u16string(1, char16_t(0xD400)));
+    // MATHEMATICAL BOLD CAPITAL A, not the Hangul syllable its low 16 bits name.
+    EXPECT_EQ(Items()[0].text, u"\U0001D400");
+    EXPECT_EQ(Items()[0].textLength, 2);
     EXPECT_EQ(Items()[0].useCharCode, 1);
-    EXPECT_EQ(Items()[0].charCode, 0xD400u);
+    EXPECT_EQ(Items()[0].charCode, 0xDC00D835u);
     EXPECT_EQ(Items()[1].text, u"fi");
     EXPECT_EQ(Items()[1].textLength, 2);
     EXPECT_EQ(Items()[1].narrowText, "f");
