@@ -50,6 +50,11 @@ int CRtfWriter::WriteFramedText()
         if (!rc) rc = WriteVerticalFrame(run, false);
     if (!rc && hasVertical)
         rc = WriteBody(EmptyFrame("\\pard", 0, 0));
+    // A one-twip ordinary paragraph between the page's shapes or anchor frame
+    // and its first line frame: LibreOffice otherwise sets that first frame
+    // about 80 twips to the right of its position.
+    if (!rc && !runs.lineRuns.empty())
+        rc = WriteBody("\\pard\\sl-1\\slmult0\\par");
     for (const CTextRun& run : runs.lineRuns)
         if (!rc) rc = WriteLineFrame(run);
     if (!rc && hasVertical)

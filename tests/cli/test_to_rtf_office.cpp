@@ -195,10 +195,7 @@ TEST_F(ToRtfOfficeTest, FrameLinesStartWhereTheyStoodInThePdf)
     const std::string back = RoundTrip("sample.pdf", "--frames", "positions");
     const auto offsets = LineStartOffsets(FixturePath("sample.pdf"), back, 2);
     ASSERT_GT(offsets.size(), 30u);
-    // LibreOffice sets the first frame of a page a little to the right; every
-    // other line starts within 30 twips.
-    EXPECT_GE(CountWithin(offsets, 30), offsets.size() - 2);
-    EXPECT_EQ(CountWithin(offsets, 100), offsets.size());
+    EXPECT_EQ(CountWithin(offsets, 30), offsets.size());
 }
 
 TEST_F(ToRtfOfficeTest, FlowLinesKeepTheirBaselines)
