@@ -2,6 +2,8 @@
 // persistent LibreOffice instance surviving hangs and crashes.
 #include <gtest/gtest.h>
 
+#include "scoped_env.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -25,20 +27,6 @@ namespace {
 constexpr const char* kSmallRtf =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Office suite test\\par}";
 
-class CScopedEnv {
-public:
-    CScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~CScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 void WriteFile(const std::string& path, const std::string& content)
 {

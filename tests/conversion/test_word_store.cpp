@@ -1,6 +1,8 @@
 // The store step on real folders, and the office step through LibreOffice.
 #include <gtest/gtest.h>
 
+#include "scoped_env.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,21 +55,6 @@ bool StartsWith(const std::string& text, const std::string& head)
 
 const std::string kOle2Signature = "\xD0\xCF\x11\xE0";
 
-// Sets an environment variable for one scope.
-class CScopedEnv {
-public:
-    CScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~CScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 class WordStore : public ::testing::Test {
 protected:
