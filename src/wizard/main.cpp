@@ -1,0 +1,3 @@
+#include "wizard/converter_app.h"
+
+int main(int argc, char** argv) { return RunConverterApp(argc, argv); }

@@ -1,0 +1,53 @@
+#pragma once
+// Second page: text mode, graphics, page range.
+#include <cstdint>
+
+#include "wizard/vovir_property_page.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+class CTopBanner;
+
+class CSettingPage : public CVovirPropertyPage {
+    Q_OBJECT
+public:
+    explicit CSettingPage(QWidget* parent = nullptr);
+
+    // The values of the last exchange with the controls.
+    int32_t FrameModeChoice() const { return frameMode_; }
+    int32_t DeleteGraphics() const { return deleteGraphics_; }
+    int32_t AllPages() const { return allPages_; }
+    int32_t FirstPage() const { return firstPage_; }
+    int32_t LastPage() const { return lastPage_; }
+
+    void OnInitDialog() override;
+    void OnSetActive() override;
+    bool OnWizardBack() override;
+    bool OnWizardNext() override;
+    bool OnQueryCancel() override;
+
+    void OnAllClicked();
+    void OnFromClicked();
+
+private:
+    // Reads the controls into the members; false (after the integer
+    // message) when a range edit does not hold an integer.
+    bool ExchangeFromControls();
+
+    int32_t goingBack_ = 0;
+    int32_t frameMode_ = 0;
+    int32_t deleteGraphics_ = 0;
+    int32_t allPages_ = 1;
+    int32_t firstPage_ = 0;
+    int32_t lastPage_ = 0;
+    QRadioButton* inTextBoxes_;
+    QRadioButton* withoutTextBoxes_;
+    QCheckBox* deleteAll_;
+    QRadioButton* all_;
+    QRadioButton* from_;
+    QLineEdit* fromEdit_;
+    QLineEdit* toEdit_;
+    CTopBanner* banner_;
+};
