@@ -39,7 +39,7 @@ CPropertySheet::CPropertySheet(const QString& title, QWidget* parent) : QDialog(
     next_ = MakeButton(this, kNextButtonId, tr("&Next >"));
     finish_ = MakeButton(this, kFinishButtonId, tr("Finish"));
     cancel_ = MakeButton(this, kCancelButtonId, tr("Cancel"));
-    help_ = MakeButton(this, kHelpButtonId, tr("&Help"));
+    help_ = MakeButton(this, kHelpButtonId, tr("Help"));
     finish_->hide();
     connect(back_, &QPushButton::clicked, this, &CPropertySheet::PressBack);
     connect(next_, &QPushButton::clicked, this, &CPropertySheet::PressNext);

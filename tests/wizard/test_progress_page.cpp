@@ -1,0 +1,317 @@
+// The progress page and the run it starts, through the real wizard: the
+// status rule, the end states and buttons, stop and exit questions answered
+// both ways, passwords, and the completion dialog.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <fstream>
+
+#include "conversion/settings.h"
+#include "conversion/stop_gate.h"
+#include "message_box_answerer.h"
+#include "scoped_env.h"
+#include "wizard/conversion_complete_dlg.h"
+#include "wizard/password_dlg.h"
+#include "wizard_driver.h"
+
+namespace {
+
+// Without an office suite the RTF is stored under the document's name, so
+// runs take milliseconds per page instead of seconds per file.
+class ProgressPageTest : public ::testing::Test {
+protected:
+    ProgressPageTest() : noOffice_("PW_SOFFICE", "/nonexistent/soffice") {}
+
+    void SetUp() override
+    {
+        sheet_.show();
+        answerer_.OnOtherDialog([this](QWidget* dialog) {
+            if (auto* done = qobject_cast<CConversionCompleteDlg*>(dialog)) {
+                summaries_.push_back(done->SummaryText());
+                QStringList rows;
+                for (int i = 0; i < done->FileList()->topLevelItemCount(); ++i)
+                    rows << done->FileList()->topLevelItem(i)->text(0) + QLatin1Char(' ') +
+                                done->FileList()->topLevelItem(i)->text(1);
+                completionRows_.push_back(rows);
+                done->accept();
+            } else if (auto* password = qobject_cast<CPasswordDlg*>(dialog)) {
+                attempts_ << password->AttemptText();
+                const QString typed = passwords_.isEmpty() ? QString() : passwords_.takeFirst();
+                if (typed.isEmpty()) {
+                    password->reject();
+                } else {
+                    QTest::keyClicks(password->findChild<QLineEdit*>(QStringLiteral("1022")), typed);
+                    password->findChild<QPushButton*>(QStringLiteral("1"))->click();
+                }
+            }
+        });
+    }
+
+    void TearDown() override
+    {
+        if (sheet_.ProgressPage()->WorkerRunning()) {
+            g_settings.stopRequested = 1;
+            OpenStopGate();
+            WaitForRunEnd(sheet_);
+        }
+    }
+
+    CProgressPage* Page() { return sheet_.ProgressPage(); }
+    QPushButton* Stop() { return Page()->findChild<QPushButton*>(QString::number(kStopButtonId)); }
+
+    CScopedEnv noOffice_;
+    CTempFolder out_;
+    CMessageBoxAnswerer answerer_;
+    CMainPropertySheet sheet_{QStringLiteral("Paperwell")};
+    std::vector<QString> summaries_;
+    std::vector<QStringList> completionRows_;
+    QStringList passwords_;
+    QStringList attempts_;
+};
+
+TEST(StatusText, LongTextsKeepTheirLast77CharactersAfterDots)
+{
+    const QString exact(80, QLatin1Char('a'));
+    EXPECT_EQ(ShortenedStatusText(exact), exact);
+    const QString longer = QStringLiteral("b") + QString(80, QLatin1Char('c'));
+    const QString shown = ShortenedStatusText(longer);
+    EXPECT_EQ(shown.size(), 80);
+    EXPECT_EQ(shown, QStringLiteral("...") + QString(77, QLatin1Char('c')));
+}
+
+TEST_F(ProgressPageTest, ProgressMessagesSetLabelsAndBarsAndFileDoneOnlyAdvancesOverall)
+{
+    CProgressPage page;
+    page.OnRunStarted(3);
+    page.OnConvProgress("report.pdf : page 1 of 4", 25);
+    EXPECT_EQ(page.StatusText(), QStringLiteral("report.pdf : page 1 of 4"));
+    EXPECT_EQ(page.PercentText(), QStringLiteral("25%"));
+    EXPECT_EQ(page.FileProgress(), 25);
+
+    page.OnConvProgress(nullptr, 1000);
+    EXPECT_EQ(page.StatusText(), QStringLiteral("report.pdf : page 1 of 4"));
+    EXPECT_EQ(page.PercentText(), QStringLiteral("25%"));
+    EXPECT_EQ(page.FileProgress(), 25);
+    EXPECT_EQ(page.OverallProgress(), 1);
+    EXPECT_EQ(page.OverallMaximum(), 3);
+
+    page.OnConvProgress(nullptr, 100);
+    EXPECT_EQ(page.StatusText(), QString());
+    EXPECT_EQ(page.PercentText(), QStringLiteral("100%"));
+    EXPECT_EQ(page.FileProgress(), 100);
+
+    page.OnConvLog("a.pdf : Converted.");
+    page.OnConvLog("b.pdf : Converted.");
+    EXPECT_EQ(page.LogLines(), (QStringList{"a.pdf : Converted.", "b.pdf : Converted."}));
+}
+
+TEST_F(ProgressPageTest, CompleteRunOfThreeFilesEndsWithTheSummaryAndFinishAsDefault)
+{
+    AddFiles(sheet_, {FixturePath("base14.pdf"), FixturePath("sample.pdf"), FixturePath("rotation.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_EQ(sheet_.ActivePage(), Page());
+    // While the run goes on: no way back, Finish shown but disabled.
+    EXPECT_FALSE(sheet_.Button(WizardButton::Back)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Next)->isHidden());
+    EXPECT_FALSE(sheet_.Button(WizardButton::Finish)->isHidden());
+    EXPECT_FALSE(sheet_.Button(WizardButton::Finish)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Conversion complete !"));
+    EXPECT_EQ(Page()->PercentText(), QStringLiteral("100%"));
+    EXPECT_EQ(Page()->OverallProgress(), 3);
+    EXPECT_EQ(Page()->OverallMaximum(), 3);
+    ASSERT_EQ(summaries_.size(), 1u);
+    EXPECT_EQ(summaries_[0], QStringLiteral("Total 3 files were converted successfully."));
+    // The list is in conversion order: the order the files were added.
+    EXPECT_EQ(completionRows_[0], (QStringList{"1 base14.doc", "2 sample.doc", "3 rotation.doc"}));
+    EXPECT_TRUE(sheet_.Button(WizardButton::Back)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Finish)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Finish)->isDefault());
+    EXPECT_FALSE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+    EXPECT_FALSE(Stop()->isEnabled());
+    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/sample.doc"));
+
+    // Stop after the end only says so.
+    Stop()->setEnabled(true);
+    Page()->OnStop();
+    EXPECT_EQ(answerer_.Last(), QStringLiteral("Conversion is finished already."));
+    EXPECT_FALSE(Stop()->isEnabled());
+
+    // Back and Next again: a new run with a fresh log.
+    sheet_.PressBack();
+    EXPECT_EQ(sheet_.ActivePage(), sheet_.SettingPage());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+    sheet_.PressNext();
+    ASSERT_EQ(sheet_.ActivePage(), Page());
+    EXPECT_TRUE(Page()->LogLines().isEmpty());
+    EXPECT_EQ(Page()->OverallProgress(), 0);
+    EXPECT_EQ(Page()->FileProgress(), 0);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(summaries_.size(), 2u);
+    // Same day, same folder: the second run's documents get free names.
+    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/sample(1).doc"));
+}
+
+TEST_F(ProgressPageTest, OneSavedFileAndOneFailureEndsWithSomeErrorAndStillOffersTheSummary)
+{
+    AddFiles(sheet_, {FixturePath("damaged.pdf"), FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Some error occurred."));
+    EXPECT_EQ(Page()->PercentText(), QString());
+    EXPECT_EQ(Page()->FileProgress(), 0);
+    EXPECT_EQ(Page()->OverallProgress(), 0);
+    ASSERT_EQ(summaries_.size(), 1u);
+    EXPECT_EQ(summaries_[0], QStringLiteral("Total 1 file was converted successfully."));
+    EXPECT_TRUE(Page()->LogLines().join('\n').contains(QStringLiteral("damaged.pdf :Error - Cannot open PDF file.")));
+    EXPECT_TRUE(sheet_.Button(WizardButton::Finish)->isEnabled());
+    EXPECT_FALSE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+}
+
+TEST_F(ProgressPageTest, EveryFileFailingShowsNoSummary)
+{
+    AddFiles(sheet_, {FixturePath("empty.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Some error occurred."));
+    EXPECT_TRUE(summaries_.empty());
+}
+
+TEST_F(ProgressPageTest, AnOutputFolderThatIsAFileFailsTheRunWithItsMessage)
+{
+    const std::string file = out_.File("not-a-folder");
+    std::ofstream(file) << "x";
+    AddFiles(sheet_, {FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, file);
+    StartRun(sheet_);
+    ASSERT_EQ(sheet_.ActivePage(), Page());
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(answerer_.Last(), QStringLiteral("Cannot create directory at output location."));
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Some error occurred."));
+    EXPECT_EQ(Page()->PercentText(), QString());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Back)->isEnabled());
+    EXPECT_FALSE(sheet_.Button(WizardButton::Finish)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+    EXPECT_FALSE(Stop()->isEnabled());
+    EXPECT_TRUE(summaries_.empty());
+}
+
+TEST_F(ProgressPageTest, EncryptedFileOpensWithThePasswordGivenOnTheSecondAttempt)
+{
+    passwords_ << QStringLiteral("wrong") << QStringLiteral("secret");
+    AddFiles(sheet_, {FixturePath("encrypted.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(attempts_, (QStringList{"Trying password for 1st of 5 times.", "Trying password for 2nd of 5 times."}));
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Conversion complete !"));
+    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/encrypted.doc"));
+}
+
+TEST_F(ProgressPageTest, CancellingThePasswordPromptFailsOnlyThatFile)
+{
+    AddFiles(sheet_, {FixturePath("encrypted.pdf"), FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(attempts_.size(), 1);
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Some error occurred."));
+    ASSERT_EQ(completionRows_.size(), 1u);
+    EXPECT_EQ(completionRows_[0], QStringList{"1 base14.doc"});
+}
+
+// A run long enough to be stopped: the stop question is asked while the
+// worker is held at its next gate.
+class StopTest : public ProgressPageTest {
+protected:
+    void StartLongRun()
+    {
+        AddFiles(sheet_, {FixturePath("base14.pdf"), FixturePath("dense_text.pdf"), FixturePath("dense_text.pdf"),
+                          FixturePath("page_sizes.pdf")});
+        // The second dense_text.pdf is a duplicate and is not listed.
+        SetOutputFolder(sheet_, out_.Path());
+        StartRun(sheet_);
+        ASSERT_EQ(sheet_.ActivePage(), Page());
+        // Wait until the first document is saved and the second is under way.
+        ASSERT_TRUE(WaitUntil([] { return !g_convertedFiles.empty(); }));
+    }
+};
+
+TEST_F(StopTest, DecliningTheStopQuestionLeavesTheRunGoing)
+{
+    StartLongRun();
+    answerer_.Queue(QMessageBox::No);
+    Page()->OnStop();
+    EXPECT_EQ(answerer_.Last(), QStringLiteral("Conversion is in progress. Do you really want to stop the process ?"));
+    EXPECT_TRUE(Stop()->isEnabled() || !Page()->WorkerRunning());
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Conversion complete !"));
+    EXPECT_EQ(g_convertedFiles.size(), 3u);
+}
+
+TEST_F(StopTest, ConfirmedStopEndsTheRunAndShowsTheSavedFiles)
+{
+    StartLongRun();
+    Page()->OnStop();
+    EXPECT_FALSE(Page()->WorkerRunning());
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Stopped !"));
+    EXPECT_EQ(Page()->LogLines().last(), QStringLiteral("Stopped."));
+    EXPECT_EQ(Page()->PercentText(), QString());
+    EXPECT_EQ(Page()->FileProgress(), 0);
+    EXPECT_EQ(Page()->OverallProgress(), 0);
+    EXPECT_TRUE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Back)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Finish)->isEnabled());
+    EXPECT_LT(g_convertedFiles.size(), 3u);
+    // The page shows the summary itself, once, for the files saved so far.
+    ASSERT_EQ(summaries_.size(), 1u);
+    EXPECT_EQ(completionRows_[0].size(), static_cast<int>(g_convertedFiles.size()));
+    EXPECT_EQ(g_settings.stopRequested.load(), 0);
+}
+
+TEST_F(StopTest, LeavingDuringARunAsksStopsAndClosesWithoutSummary)
+{
+    StartLongRun();
+    answerer_.Queue(QMessageBox::No);
+    sheet_.PressCancel();
+    EXPECT_EQ(answerer_.Last(), QStringLiteral("Application is still working.\nDo you still want to exit ?"));
+    EXPECT_TRUE(sheet_.isVisible());
+
+    sheet_.PressCancel();
+    EXPECT_FALSE(sheet_.isVisible());
+    EXPECT_EQ(sheet_.result(), QDialog::Rejected);
+    EXPECT_FALSE(Page()->WorkerRunning());
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Stopped !"));
+    EXPECT_TRUE(summaries_.empty());
+}
+
+TEST_F(ProgressPageTest, FinishAndCancelAfterARunAskWhetherToExit)
+{
+    AddFiles(sheet_, {FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    answerer_.Queue(QMessageBox::No);
+    sheet_.PressFinish();
+    EXPECT_EQ(answerer_.Last(), QStringLiteral("Do you want to exit ?"));
+    EXPECT_TRUE(sheet_.isVisible());
+    // The title bar's close button asks too, even with Cancel disabled.
+    answerer_.Queue(QMessageBox::No);
+    sheet_.close();
+    EXPECT_TRUE(sheet_.isVisible());
+    EXPECT_EQ(answerer_.Count(), 2);
+    sheet_.PressFinish();
+    EXPECT_FALSE(sheet_.isVisible());
+    EXPECT_EQ(sheet_.result(), QDialog::Accepted);
+}
+
+} // namespace
