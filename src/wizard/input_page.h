@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "wizard/output_folder_check.h"
 #include "wizard/vovir_property_page.h"
 
 class QLineEdit;
@@ -47,7 +48,13 @@ public:
     void OnBrowse();
 
 private:
-    void AddPath(const QString& path);
+    // Whether the path list holds `path`, ignoring letter case.
+    bool Holds(const QString& path) const;
+    // Appends to the path list and puts the file at the top of the list;
+    // false (and nothing changes) for a path already held.
+    bool AddPath(const QString& path);
+    // Selects item `index` and makes it the current one, if it exists.
+    void SelectItem(int index);
 
     std::vector<std::string> paths_;
     std::vector<std::string> fileArray_;
@@ -57,11 +64,7 @@ private:
     CTipButton* remove_;
     CTipButton* removeAll_;
     CTipButton* browse_;
-    CTopBanner* banner_;
+    CTopBanner* banner_ = nullptr;
     FileChooser fileChooser_;
     FolderChooser folderChooser_;
 };
-
-// The output folder check: true when something exists at `path` or when it
-// is an absolute path whose missing folders could all be created.
-bool CheckOutputFolder(const std::string& path);

@@ -35,6 +35,9 @@ private:
     // Reads the controls into the members; false (after the integer
     // message) when a range edit does not hold an integer.
     bool ExchangeFromControls();
+    // Reads one range edit; on failure shows the integer message and puts
+    // the focus there.
+    bool ExchangePageNumber(QLineEdit* edit, int32_t& member);
 
     int32_t goingBack_ = 0;
     int32_t frameMode_ = 0;
@@ -49,5 +52,8 @@ private:
     QRadioButton* from_;
     QLineEdit* fromEdit_;
     QLineEdit* toEdit_;
-    CTopBanner* banner_;
+    // Two separate choices on one page: each pair excludes only its partner.
+    QButtonGroup* textModeGroup_;
+    QButtonGroup* rangeGroup_;
+    CTopBanner* banner_ = nullptr;
 };

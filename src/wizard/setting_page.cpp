@@ -1,0 +1,195 @@
+#include "wizard/setting_page.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <limits>
+#include <string>
+
+#include "wizard/dialog_units.h"
+#include "wizard/link_opener.h"
+#include "wizard/message_box.h"
+#include "wizard/property_sheet.h"
+#include "wizard/top_banner.h"
+
+namespace {
+
+constexpr int kSettingTemplateId = 108;
+constexpr int kInTextBoxesId = 1009;
+constexpr int kWithoutTextBoxesId = 1010;
+constexpr int kDeleteGraphicsId = 1011;
+constexpr int kAllPagesId = 1013;
+constexpr int kFromPageId = 1014;
+constexpr int kFromEditId = 1015;
+constexpr int kToEditId = 1016;
+// The banner's child id, shared by every page.
+constexpr int kBannerId = 0xFFF0;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A decimal integer, optionally signed, with blanks or tabs around it and
+// nothing else. Values beyond 32 bits are refused rather than wrapped.
+bool ParsePageNumber(const QString& text, int32_t& value)
+{
+    const std::string digits = text.toStdString();
+    size_t i = 0;
+    while (i < digits.size() && IsBlank(digits[i]))
+        ++i;
+    bool negative = false;
+    if (i < digits.size() && (digits[i] == '+' || digits[i] == '-'))
+        negative = digits[i++] == '-';
+    const int64_t limit = negative ? -int64_t{std::numeric_limits<int32_t>::min()}
+                                   : int64_t{std::numeric_limits<int32_t>::max()};
+    const size_t first = i;
+    int64_t magnitude = 0;
+    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (digits[i] - '0');
+        if (magnitude > limit)
+            return false;
+    }
+    if (i == first)
+        return false;
+    while (i < digits.size() && IsBlank(digits[i]))
+        ++i;
+    if (i != digits.size())
+        return false;
+    value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+QRadioButton* MakeRadio(QWidget* page, const QString& text, int id, int x, int y, int w, int h)
+{
+    auto* radio = new QRadioButton(text, page);
+    PlaceControl(radio, id, x, y, w, h);
+    return radio;
+}
+
+} // namespace
+
+CSettingPage::CSettingPage(QWidget* parent) : CVovirPropertyPage(kSettingTemplateId, parent)
+{
+    // Made in template order, so the group boxes lie under the controls they
+    // frame and Tab moves as designed.
+    PlaceControl(new QGroupBox(QStringLiteral("Conversion options"), this), 105, 56, 180, 45);
+    inTextBoxes_ = MakeRadio(this, QStringLiteral("Write text in text boxes"), kInTextBoxesId, 114, 70, 87, 10);
+    withoutTextBoxes_ =
+        MakeRadio(this, QStringLiteral("Write text without text boxes"), kWithoutTextBoxesId, 114, 86, 105, 10);
+
+    PlaceControl(new QGroupBox(QStringLiteral("Graphics"), this), 105, 113, 180, 33);
+    deleteAll_ = new QCheckBox(QStringLiteral("Delete all graphics"), this);
+    PlaceControl(deleteAll_, kDeleteGraphicsId, 114, 129, 74, 10);
+
+    PlaceControl(new QGroupBox(QStringLiteral("Page range"), this), 105, 159, 180, 50);
+    all_ = MakeRadio(this, QStringLiteral("All"), kAllPagesId, 114, 175, 23, 10);
+    from_ = MakeRadio(this, QStringLiteral("From"), kFromPageId, 114, 191, 31, 10);
+    fromEdit_ = new QLineEdit(this);
+    PlaceControl(fromEdit_, kFromEditId, 149, 188, 42, 14);
+    PlaceControl(new QLabel(QStringLiteral("To"), this), 197, 191, 11, 8);
+    toEdit_ = new QLineEdit(this);
+    PlaceControl(toEdit_, kToEditId, 211, 188, 42, 14);
+
+    textModeGroup_ = new QButtonGroup(this);
+    textModeGroup_->addButton(inTextBoxes_);
+    textModeGroup_->addButton(withoutTextBoxes_);
+    rangeGroup_ = new QButtonGroup(this);
+    rangeGroup_->addButton(all_);
+    rangeGroup_->addButton(from_);
+
+    connect(all_, &QRadioButton::clicked, this, &CSettingPage::OnAllClicked);
+    connect(from_, &QRadioButton::clicked, this, &CSettingPage::OnFromClicked);
+}
+
+void CSettingPage::OnInitDialog()
+{
+    // The members' first values into the controls.
+    deleteAll_->setChecked(deleteGraphics_ != 0);
+    all_->setChecked(allPages_ != 0);
+    inTextBoxes_->setChecked(frameMode_ != 0);
+    fromEdit_->setText(QString::number(firstPage_));
+    toEdit_->setText(QString::number(lastPage_));
+
+    // Flow mode and the whole document unless the user says otherwise.
+    withoutTextBoxes_->setChecked(true);
+    all_->setChecked(true);
+    OnAllClicked();
+
+    banner_ = new CTopBanner;
+    banner_->Attach(this, CTopBanner::kAttachTop, kBannerId);
+    banner_->SetLinkTarget(kProductWebPage);
+}
+
+void CSettingPage::OnSetActive()
+{
+    CPropertySheet* sheet = Sheet();
+    if (!sheet)
+        return;
+    sheet->Button(WizardButton::Back)->setEnabled(true);
+    sheet->Button(WizardButton::Finish)->hide();
+    sheet->Button(WizardButton::Next)->show();
+    sheet->Button(WizardButton::Next)->setEnabled(true);
+    sheet->Button(WizardButton::Cancel)->setEnabled(true);
+    sheet->SetDefaultButton(WizardButton::Next);
+}
+
+void CSettingPage::OnAllClicked()
+{
+    fromEdit_->setEnabled(false);
+    toEdit_->setEnabled(false);
+    fromEdit_->setText(QStringLiteral("0"));
+    toEdit_->setText(QStringLiteral("0"));
+}
+
+void CSettingPage::OnFromClicked()
+{
+    fromEdit_->setEnabled(true);
+    toEdit_->setEnabled(true);
+}
+
+bool CSettingPage::ExchangePageNumber(QLineEdit* edit, int32_t& member)
+{
+    if (ParsePageNumber(edit->text(), member))
+        return true;
+    PwMessageBox(this, QStringLiteral("Please enter an integer."), MB_OK);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}
+
+bool CSettingPage::ExchangeFromControls()
+{
+    deleteGraphics_ = deleteAll_->isChecked() ? 1 : 0;
+    allPages_ = all_->isChecked() ? 1 : 0;
+    frameMode_ = inTextBoxes_->isChecked() ? 1 : 0;
+    // Going back must never be held up by a half-typed range.
+    if (goingBack_)
+        return true;
+    return ExchangePageNumber(fromEdit_, firstPage_) && ExchangePageNumber(toEdit_, lastPage_);
+}
+
+bool CSettingPage::OnWizardBack()
+{
+    goingBack_ = 1;
+    ExchangeFromControls();
+    return true;
+}
+
+bool CSettingPage::OnWizardNext()
+{
+    goingBack_ = 0;
+    if (!ExchangeFromControls())
+        return false;
+    const bool rangeValid = firstPage_ <= lastPage_ && firstPage_ > 0 && lastPage_ > 0;
+    if (rangeValid || all_->isChecked())
+        return true;
+    PwMessageBox(this, QStringLiteral("Please enter a valid page range."), MB_OK);
+    return false;
+}
+
+bool CSettingPage::OnQueryCancel()
+{
+    return PwMessageBox(this, QStringLiteral("Do you want to exit ?"), MB_YESNO) == IDYES;
+}
