@@ -17,6 +17,9 @@ QString LinkErrorText(int result);
 // Tests replace the desktop with a recorder; an empty function restores it.
 using LinkOpener = std::function<int(const QString& target)>;
 void SetLinkOpenerForTesting(LinkOpener opener);
+// How long OpenLink waits for the desktop's answer before it counts the
+// link as opened; tests shorten it. A negative value restores the default.
+void SetLinkWaitForTesting(int milliseconds);
 
 // The product's web page behind the banners and the About dialog's addresses.
 inline const QString kProductWebPage = QStringLiteral("https://paperwell.example.org/");
