@@ -9,6 +9,7 @@ packages=(
   cmake g++ make pkg-config
   libpoppler-private-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libreoffice-dev
+  qt6-base-dev
   # run time: CJK maps, metric-compatible faces, the office suite
   poppler-data fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   libreoffice-writer-nogui

@@ -1,11 +1,29 @@
 #include "wizard/converter_app.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <QStyleFactory>
 
+#include "wizard/input_page.h"
 #include "wizard/main_property_sheet.h"
 #include "wizard/message_box.h"
 #include "wizard/single_instance.h"
+
+namespace {
+
+// Files given on the command line ("Open with" in a file manager) are listed
+// as if chosen with Add, under the same limit and duplicate rules.
+void ListStartupFiles(CMainPropertySheet& sheet, const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    CInputPage* input = sheet.InputPage();
+    input->SetFileChooser([files](QWidget*, const QString&) { return files; });
+    input->OnAdd();
+    input->SetFileChooser({});
+}
+
+} // namespace
 
 int RunConverterApp(int argc, char** argv)
 {
@@ -31,6 +49,7 @@ int RunConverterApp(int argc, char** argv)
 
     CMainPropertySheet sheet(kProductTitle);
     sheetForProbe = &sheet;
+    ListStartupFiles(sheet, QApplication::arguments().mid(1));
     sheet.exec();
     sheetForProbe = nullptr;
     return 0;
