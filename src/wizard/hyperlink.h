@@ -3,6 +3,7 @@
 // underline that can follow the pointer, a hand cursor, a tooltip with the
 // target, and an error box when the target cannot be opened.
 #include <QColor>
+#include <QFont>
 #include <QLabel>
 #include <QTimer>
 
@@ -10,6 +11,8 @@ class CHyperLink : public QLabel {
     Q_OBJECT
 public:
     enum UnderlineMode { kUnderlineHover = -1, kUnderlineNever = 0, kUnderlineAlways = 1 };
+    // How often the link looks whether the pointer has gone.
+    static constexpr int kHoverCheckMs = 100;
 
     explicit CHyperLink(QWidget* parent = nullptr);
 
@@ -20,6 +23,7 @@ public:
     void SetVisited(bool visited);
     bool Visited() const { return visited_; }
     bool PointerOver() const { return over_; }
+    bool Attached() const { return attached_; }
     // The colour the text is drawn in now (hover, visited or link colour).
     QColor CurrentColour() const;
 
@@ -33,17 +37,23 @@ public:
 
 protected:
     void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void PointerEntered();
     void CheckPointerLeft();
-    void ApplyLook();
+    void ShowUnderlined(bool underlined);
+    void ApplyColour();
+    void OpenTarget();
 
     bool over_ = false;
     bool visited_ = false;
+    bool attached_ = false;
     int underline_ = kUnderlineHover;
     QString url_;
+    QFont normalFont_;
+    QFont underlinedFont_;
     QTimer hoverTimer_;
 };

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+class QPainter;
+
 class CSkinButton : public QPushButton {
     Q_OBJECT
 public:
@@ -13,12 +15,17 @@ public:
         kBackgroundOver = 0, kTextOver = 1, kBackgroundNormal = 2,
         kTextNormal = 3, kBackgroundFocus = 4, kTextFocus = 5,
     };
+    static constexpr int kColourCount = 6;
 
     explicit CSkinButton(QWidget* parent = nullptr);
 
     // Images from resource paths; pixels of the key colour are not drawn.
+    // An image that cannot be loaded leaves the button without it.
     void SetImages(const QString& normal, QColor normalKey, const QString& hover, QColor hoverKey);
     void SetDrawBorder(bool draw) { drawBorder_ = draw; update(); }
+    bool DrawBorder() const { return drawBorder_; }
+    void SetFlat(bool flat) { flat_ = flat; update(); }
+    bool Flat() const { return flat_; }
     void SetColour(int index, QColor colour);
     QColor Colour(int index) const { return colours_[index]; }
     void SetTooltipText(const QString& text, bool active = true);
@@ -33,12 +40,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    void ResetColours();
+    void ClearPointerOver();
+    void DrawFrame(QPainter& painter) const;
+    QRect ContentRect() const;
+
     QPixmap normal_, hover_;
-    QColor colours_[6];
+    QColor colours_[kColourCount];
+    bool flat_ = true;
     bool drawBorder_ = true;
     bool over_ = false;
     QPoint pressedOffset_{1, 1};
