@@ -9,6 +9,14 @@
 #include "wizard/link_opener.h"
 #include "wizard/transparent_static.h"
 
+// The artwork is compiled into the wizard's static library; naming its
+// registration here keeps the linker from dropping it (a second
+// registration of the same data is ignored).
+[[maybe_unused]] static const bool kArtworkRegistered = [] {
+    Q_INIT_RESOURCE(wizard);
+    return true;
+}();
+
 namespace {
 
 // Control ids of template 100, also the controls' object names.

@@ -9,6 +9,14 @@
 #include <QStyleOption>
 #include <qdrawutil.h>
 
+// The artwork is compiled into the wizard's static library; naming its
+// registration here keeps the linker from dropping it (a second
+// registration of the same data is ignored).
+[[maybe_unused]] static const bool kArtworkRegistered = [] {
+    Q_INIT_RESOURCE(wizard);
+    return true;
+}();
+
 namespace {
 
 // Room between the frame and the content of a framed button.

@@ -6,6 +6,14 @@
 
 #include "wizard/link_opener.h"
 
+// The artwork is compiled into the wizard's static library; naming its
+// registration here keeps the linker from dropping it (a second
+// registration of the same data is ignored).
+[[maybe_unused]] static const bool kArtworkRegistered = [] {
+    Q_INIT_RESOURCE(wizard);
+    return true;
+}();
+
 CTopBanner::CTopBanner()
     : left_(QStringLiteral(":/bitmap_162.png")),
       middle_(QStringLiteral(":/bitmap_163.png")),
