@@ -1,0 +1,199 @@
+// The settings page between two plain pages of a real wizard sheet, driven
+// with mouse clicks and typing.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "message_box_answerer.h"
+#include "wizard/dialog_units.h"
+#include "wizard/property_sheet.h"
+#include "wizard/setting_page.h"
+#include "wizard/top_banner.h"
+
+namespace {
+
+class CPlainPage : public CVovirPropertyPage {
+public:
+    CPlainPage() : CVovirPropertyPage(999) {}
+};
+
+class SettingPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        page_ = new CSettingPage;
+        sheet_.AddPage(new CPlainPage);
+        sheet_.AddPage(page_);
+        sheet_.AddPage(new CPlainPage);
+        sheet_.show();
+        sheet_.SetActivePage(1);
+    }
+
+    template <class Control> Control* Find(int id) const
+    {
+        return page_->findChild<Control*>(QString::number(id));
+    }
+    QRadioButton* Radio(int id) const { return Find<QRadioButton>(id); }
+    QLineEdit* FromEdit() const { return Find<QLineEdit>(1015); }
+    QLineEdit* ToEdit() const { return Find<QLineEdit>(1016); }
+    void Click(QWidget* control) const { QTest::mouseClick(control, Qt::LeftButton); }
+    void PressNext() { Click(sheet_.Button(WizardButton::Next)); }
+    void PressBack() { Click(sheet_.Button(WizardButton::Back)); }
+    static void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    // "From" with the two numbers typed into the range edits.
+    void ChooseRange(const QString& first, const QString& last)
+    {
+        Click(Radio(1014));
+        Type(FromEdit(), first);
+        Type(ToEdit(), last);
+    }
+
+    CMessageBoxAnswerer answerer_;
+    CPropertySheet sheet_{QStringLiteral("Paperwell")};
+    CSettingPage* page_ = nullptr;
+};
+
+TEST_F(SettingPageTest, OpensWithFlowModeAllPagesAndTheWizardButtonsSet)
+{
+    EXPECT_TRUE(Radio(1010)->isChecked());
+    EXPECT_FALSE(Radio(1009)->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(1011)->isChecked());
+    EXPECT_TRUE(Radio(1013)->isChecked());
+    EXPECT_FALSE(FromEdit()->isEnabled());
+    EXPECT_EQ(FromEdit()->text(), "0");
+    EXPECT_EQ(ToEdit()->text(), "0");
+
+    EXPECT_TRUE(sheet_.Button(WizardButton::Back)->isEnabled());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Next)->isVisible());
+    EXPECT_FALSE(sheet_.Button(WizardButton::Finish)->isVisible());
+    EXPECT_TRUE(sheet_.Button(WizardButton::Cancel)->isEnabled());
+
+    EXPECT_EQ(Radio(1009)->text(), "Write text in text boxes");
+    EXPECT_EQ(Radio(1009)->geometry(), DialogRect(114, 70, 87, 10));
+    EXPECT_EQ(Find<QCheckBox>(1011)->geometry(), DialogRect(114, 129, 74, 10));
+    EXPECT_EQ(ToEdit()->geometry(), DialogRect(211, 188, 42, 14));
+    ASSERT_NE(Find<CTopBanner>(0xFFF0), nullptr);
+}
+
+TEST_F(SettingPageTest, AnUntouchedPageGivesFlowModeGraphicsAndAllPages)
+{
+    PressNext();
+    EXPECT_EQ(sheet_.ActiveIndex(), 2);
+    EXPECT_EQ(page_->FrameModeChoice(), 0);
+    EXPECT_EQ(page_->DeleteGraphics(), 0);
+    EXPECT_EQ(page_->AllPages(), 1);
+    EXPECT_EQ(page_->FirstPage(), 0);
+    EXPECT_EQ(page_->LastPage(), 0);
+    EXPECT_EQ(answerer_.Count(), 0);
+}
+
+TEST_F(SettingPageTest, TheTwoRadioPairsAreIndependentChoices)
+{
+    Click(Radio(1009));
+    EXPECT_FALSE(Radio(1010)->isChecked());
+    EXPECT_TRUE(Radio(1013)->isChecked());
+    Click(Radio(1014));
+    EXPECT_TRUE(Radio(1009)->isChecked());
+    EXPECT_FALSE(Radio(1013)->isChecked());
+    Click(Find<QCheckBox>(1011));
+    PressNext(); // the range edits still hold 0 and 0
+    EXPECT_EQ(answerer_.Last(), "Please enter a valid page range.");
+    ChooseRange("1", "2");
+    PressNext();
+    EXPECT_EQ(sheet_.ActiveIndex(), 2);
+    EXPECT_EQ(page_->FrameModeChoice(), 1);
+    EXPECT_EQ(page_->DeleteGraphics(), 1);
+    EXPECT_EQ(page_->AllPages(), 0);
+}
+
+TEST_F(SettingPageTest, ARangeMustRunForwardFromPageOne)
+{
+    ChooseRange("3", "3");
+    PressNext();
+    EXPECT_EQ(sheet_.ActiveIndex(), 2);
+    EXPECT_EQ(page_->FirstPage(), 3);
+    EXPECT_EQ(page_->LastPage(), 3);
+    EXPECT_EQ(answerer_.Count(), 0);
+
+    sheet_.SetActivePage(1);
+    for (const auto& [first, last] : {std::pair{"4", "3"}, {"0", "5"}, {"-1", "2"}}) {
+        answerer_.Clear();
+        ChooseRange(first, last);
+        PressNext();
+        EXPECT_EQ(answerer_.Last(), "Please enter a valid page range.") << first << " " << last;
+        EXPECT_EQ(answerer_.Count(), 1);
+        EXPECT_EQ(sheet_.ActiveIndex(), 1);
+    }
+}
+
+TEST_F(SettingPageTest, EachRangeEditMustHoldAWholeInteger)
+{
+    for (const auto& [first, last, wrong] : {std::tuple{"", "5", 1015}, {"2", "", 1016}, {"12abc", "20", 1015},
+                                             {"2", "1 2", 1016}, {"99999999999", "5", 1015}}) {
+        answerer_.Clear();
+        ChooseRange(first, last);
+        PressNext();
+        EXPECT_EQ(answerer_.Texts(), std::vector<QString>{"Please enter an integer."}) << first << "|" << last;
+        EXPECT_EQ(sheet_.ActiveIndex(), 1);
+        EXPECT_EQ(sheet_.focusWidget(), Find<QLineEdit>(wrong)) << first << "|" << last;
+    }
+    answerer_.Clear();
+    ChooseRange(" +2\t", "\t5 ");
+    PressNext();
+    EXPECT_EQ(answerer_.Count(), 0);
+    EXPECT_EQ(sheet_.ActiveIndex(), 2);
+    EXPECT_EQ(page_->FirstPage(), 2);
+    EXPECT_EQ(page_->LastPage(), 5);
+}
+
+TEST_F(SettingPageTest, AllResetsTheRangeAndFromKeepsIt)
+{
+    ChooseRange("2", "5");
+    Click(Radio(1013));
+    EXPECT_EQ(FromEdit()->text(), "0");
+    EXPECT_EQ(ToEdit()->text(), "0");
+    EXPECT_FALSE(FromEdit()->isEnabled());
+    EXPECT_FALSE(ToEdit()->isEnabled());
+    Click(Radio(1014));
+    EXPECT_TRUE(ToEdit()->isEnabled());
+    EXPECT_EQ(ToEdit()->text(), "0");
+}
+
+TEST_F(SettingPageTest, BackNeverChecksTheRangeAndKeepsWhatWasTyped)
+{
+    ChooseRange("rubbish", "");
+    Click(Find<QCheckBox>(1011));
+    PressBack();
+    EXPECT_EQ(sheet_.ActiveIndex(), 0);
+    EXPECT_EQ(answerer_.Count(), 0);
+    EXPECT_EQ(page_->DeleteGraphics(), 1);
+    EXPECT_EQ(page_->AllPages(), 0);
+
+    PressNext(); // from the first page back to this one
+    EXPECT_EQ(sheet_.ActiveIndex(), 1);
+    EXPECT_EQ(FromEdit()->text(), "rubbish");
+    EXPECT_TRUE(FromEdit()->isEnabled());
+    EXPECT_TRUE(Radio(1014)->isChecked());
+}
+
+TEST_F(SettingPageTest, CancelAsksBeforeClosing)
+{
+    answerer_.Queue(QMessageBox::No);
+    Click(sheet_.Button(WizardButton::Cancel));
+    EXPECT_EQ(answerer_.Last(), "Do you want to exit ?");
+    EXPECT_TRUE(sheet_.isVisible());
+    EXPECT_EQ(sheet_.ActiveIndex(), 1);
+    Click(sheet_.Button(WizardButton::Cancel));
+    EXPECT_FALSE(sheet_.isVisible());
+}
+
+} // namespace
