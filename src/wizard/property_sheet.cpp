@@ -15,7 +15,9 @@ namespace {
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kStripMargin = 7;
-constexpr int kButtonGap = 4;
+// Room between Cancel and Help, which the main sheet narrows by moving
+// Cancel to the right.
+constexpr int kHelpGap = 12;
 
 QPushButton* MakeButton(QWidget* parent, int id, const QString& text)
 {
@@ -181,12 +183,11 @@ void CPropertySheet::LayOut()
     const QSize page = DialogSize(kPageTemplateWidth, kPageTemplateHeight);
     const QSize button = DialogSize(kButtonWidth, kButtonHeight);
     const int margin = DialogSize(kStripMargin, kStripMargin).width();
-    const int gap = DialogSize(kButtonGap, 0).width();
     const int top = page.height() + DialogSize(0, kStripMargin).height();
 
     int x = page.width() - margin - button.width();
     help_->setGeometry(x, top, button.width(), button.height());
-    x -= gap + button.width();
+    x -= DialogSize(kHelpGap, 0).width() + button.width();
     cancel_->setGeometry(x, top, button.width(), button.height());
     x -= margin + button.width();
     next_->setGeometry(x, top, button.width(), button.height());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -29,6 +30,15 @@ protected:
             return kLinkOpened;
         });
         sheet_.show();
+        Activate();
+    }
+
+    // Shortcuts only reach the active window, which a closed message box
+    // hands back only later.
+    void Activate()
+    {
+        QApplication::setActiveWindow(&sheet_);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet_));
     }
     void TearDown() override { SetLinkOpenerForTesting({}); }
 
@@ -105,6 +115,7 @@ TEST_F(MainSheetTest, HelpOpensTheManualBesideTheProgramOrSaysItIsMissing)
     ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
     manual.write("<html></html>");
     manual.close();
+    Activate();
     // Alt+H from anywhere in the wizard, once per press.
     QTest::keyClick(sheet_.InputPage()->findChild<QLineEdit*>(QStringLiteral("1005")), Qt::Key_H, Qt::AltModifier);
     ASSERT_EQ(opened_.size(), 1);
@@ -125,6 +136,7 @@ TEST_F(MainSheetTest, AltCAsksTheActivePageAndNoKeepsTheWizardOnIt)
     EXPECT_TRUE(sheet_.isVisible());
     EXPECT_EQ(sheet_.ActivePage(), sheet_.SettingPage());
 
+    Activate();
     QTest::keyClick(&sheet_, Qt::Key_C, Qt::AltModifier);
     EXPECT_FALSE(sheet_.isVisible());
 }

@@ -242,7 +242,9 @@ protected:
         StartRun(sheet_);
         ASSERT_EQ(sheet_.ActivePage(), Page());
         // Wait until the first document is saved and the second is under way.
-        ASSERT_TRUE(WaitUntil([] { return !g_convertedFiles.empty(); }));
+        ASSERT_TRUE(WaitUntil([this] {
+            return Page()->LogLines().filter(QStringLiteral("base14.pdf :Saved as")).size() == 1;
+        }));
     }
 };
 
@@ -312,6 +314,42 @@ TEST_F(ProgressPageTest, FinishAndCancelAfterARunAskWhetherToExit)
     sheet_.PressFinish();
     EXPECT_FALSE(sheet_.isVisible());
     EXPECT_EQ(sheet_.result(), QDialog::Accepted);
+}
+
+} // namespace
+
+namespace {
+
+// The whole way with the office suite: what a user gets from the wizard.
+TEST(WizardWithOffice, ConvertsABatchIntoWordDocuments)
+{
+    CMessageBoxAnswerer answerer;
+    std::vector<QString> summaries;
+    answerer.OnOtherDialog([&summaries](QWidget* dialog) {
+        if (auto* done = qobject_cast<CConversionCompleteDlg*>(dialog)) {
+            summaries.push_back(done->SummaryText());
+            done->accept();
+        }
+    });
+    CTempFolder out;
+    CMainPropertySheet sheet(QStringLiteral("Paperwell"));
+    sheet.show();
+    AddFiles(sheet, {FixturePath("sample.pdf"), FixturePath("base14.pdf")});
+    SetOutputFolder(sheet, out.File("new/folder"));
+    StartRun(sheet);
+    ASSERT_EQ(sheet.ActivePage(), sheet.ProgressPage());
+    ASSERT_TRUE(WaitForRunEnd(sheet));
+    EXPECT_EQ(sheet.ProgressPage()->StatusText(), QStringLiteral("Conversion complete !"));
+    ASSERT_EQ(summaries.size(), 1u);
+    EXPECT_EQ(summaries[0], QStringLiteral("Total 2 files were converted successfully."));
+    for (const char* name : {"sample.doc", "base14.doc"}) {
+        std::ifstream doc(g_outputSubfolder + "/" + name, std::ios::binary);
+        char magic[4] = {};
+        doc.read(magic, sizeof magic);
+        // A Word 97 document is an OLE compound file.
+        EXPECT_EQ(std::string(magic, 4), std::string("\xD0\xCF\x11\xE0", 4)) << name;
+    }
+    EXPECT_EQ(answerer.Count(), 0);
 }
 
 } // namespace
