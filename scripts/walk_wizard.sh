@@ -50,12 +50,14 @@ shot "$sheet" 2-settings-page.png
 xdotool key --window "$sheet" alt+n
 done_dialog=$(wait_window "Conversion complete")
 # Out of the way of the page, so both can be pictured whole.
-xdotool windowmove "$done_dialog" 700 640
+xdotool windowmove "$done_dialog" 0 760
+sleep 0.3
+shot "$done_dialog" 4-conversion-complete.png
+read -r x y < <(at 137 148) # its OK button
+xdotool mousemove --window "$done_dialog" "$x" "$y" click 1
+xdotool mousemove 1200 1000
 sleep 0.3
 shot "$sheet" 3-progress-page.png
-shot "$done_dialog" 4-conversion-complete.png
-xdotool key --window "$done_dialog" Return
-sleep 0.3
 
 # The About button in the bottom-left corner.
 height=$(xdotool getwindowgeometry "$sheet" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
@@ -63,7 +65,8 @@ xdotool mousemove --window "$sheet" 27 $((height - 22)) click 1
 about=$(wait_window "About Paperwell")
 xdotool mousemove 1200 1000
 shot "$about" 5-about.png
-xdotool key --window "$about" Return
+read -r x y < <(at 124 181) # its OK button
+xdotool mousemove --window "$about" "$x" "$y" click 1
 sleep 0.3
 
 # Finish, and Yes to the question.

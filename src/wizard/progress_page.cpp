@@ -244,7 +244,10 @@ void CProgressPage::OnConvProgress(const char* text, int percent)
 
 void CProgressPage::OnConvLog(const std::string& line)
 {
-    auto* item = new QTreeWidgetItem(log_, {QString::fromStdString(line)});
+    const QString text = QString::fromStdString(line);
+    auto* item = new QTreeWidgetItem(log_, {text});
+    // Long lines (saved paths) are cut at the column's edge; the tip has all.
+    item->setToolTip(0, text);
     log_->scrollToItem(item);
 }
 
