@@ -69,8 +69,6 @@ read -r x y < <(at 124 181) # its OK button
 xdotool mousemove --window "$about" "$x" "$y" click 1
 sleep 0.3
 
-# Finish, and Yes to the question.
-xdotool key --window "$sheet" alt+f 2>/dev/null || true
 kill $pid 2>/dev/null || true
 wait $pid 2>/dev/null || true
 ls -l "$shots"
