@@ -147,6 +147,7 @@ void CProgressPage::StartWorker()
     // (Back is only enabled once it has), so this join does not wait.
     JoinWorker();
     g_outputFormat = OutputFormat::Doc;
+    summaryShown_ = false;
     workerRunning_ = true;
     worker_ = std::thread([this] {
         ConversionWorker(receiver_.get());
@@ -207,7 +208,7 @@ void CProgressPage::OnStop()
         sheet->Button(WizardButton::Finish)->setEnabled(true);
     }
     repaint();
-    if (!g_convertedFiles.empty())
+    if (!g_convertedFiles.empty() && !summaryShown_)
         ShowCompletionDialog();
 }
 
@@ -305,8 +306,10 @@ void CProgressPage::OnRunEnded(RunEnd end, bool showCompletion)
         percent_->setText(QStringLiteral("100%"));
         break;
     }
-    if (showCompletion)
+    if (showCompletion) {
+        summaryShown_ = true;
         ShowCompletionDialog();
+    }
     if (sheet) {
         sheet->Button(WizardButton::Back)->setEnabled(true);
         sheet->Button(WizardButton::Finish)->setEnabled(true);

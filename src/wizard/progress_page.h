@@ -83,6 +83,9 @@ private:
     std::unique_ptr<CWizardReceiver> receiver_;
     std::thread worker_;
     std::atomic<bool> workerRunning_{false};
+    // The worker's end of run already showed the summary (a failed run
+    // that was also stopped): the Stop handler does not show it twice.
+    bool summaryShown_ = false;
 };
 
 // A status text as the label shows it: longer than 80 characters, "..."
