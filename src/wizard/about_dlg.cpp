@@ -8,14 +8,7 @@
 #include "wizard/hyperlink.h"
 #include "wizard/link_opener.h"
 #include "wizard/transparent_static.h"
-
-// The artwork is compiled into the wizard's static library; naming its
-// registration here keeps the linker from dropping it (a second
-// registration of the same data is ignored).
-[[maybe_unused]] static const bool kArtworkRegistered = [] {
-    Q_INIT_RESOURCE(wizard);
-    return true;
-}();
+#include "wizard/wizard_artwork.h"
 
 namespace {
 
@@ -46,7 +39,7 @@ CHyperLink* NewLink(QWidget* parent, int id, int y, const QString& text, const Q
 } // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent)
-    : QDialog(parent), background_(QStringLiteral(":/bitmap_135.png"))
+    : QDialog(parent), background_(ArtworkPixmap(QStringLiteral(":/bitmap_135.png")))
 {
     setObjectName(QStringLiteral("100"));
     setWindowTitle(QStringLiteral("About Paperwell"));

@@ -239,5 +239,5 @@ bool CInputPage::OnWizardNext()
 
 bool CInputPage::OnQueryCancel()
 {
-    return PwMessageBox(this, QStringLiteral("Do you want to exit ?"), MB_YESNO) == IDYES;
+    return AskToExit();
 }

@@ -16,6 +16,7 @@
 #include "wizard/progress_page.h"
 #include "wizard/setting_page.h"
 #include "wizard/skin_button.h"
+#include "wizard/wizard_artwork.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ CMainPropertySheet::CMainPropertySheet(const QString& title, QWidget* parent) : 
     AddPage(progress_);
     progress_->SetSettingsCollector([this] { return OnCollectSettings(); });
 
+    RegisterWizardArtwork();
     QIcon icon;
     for (int size : {16, 24, 32, 48})
         icon.addFile(QStringLiteral(":/icon_%1.png").arg(size), QSize(size, size));

@@ -41,7 +41,6 @@ const QString kStopping = QStringLiteral("Stopping...");
 const QString kStopped = QStringLiteral("Stopped !");
 const QString kSomeError = QStringLiteral("Some error occurred.");
 const QString kComplete = QStringLiteral("Conversion complete !");
-const QString kExitQuestion = QStringLiteral("Do you want to exit ?");
 
 QProgressBar* MakeBar(QWidget* parent, int id, int x, int y, int width, int height)
 {
@@ -215,7 +214,7 @@ void CProgressPage::OnStop()
 bool CProgressPage::OnQueryCancel()
 {
     if (!WorkerRunning())
-        return PwMessageBox(this, kExitQuestion, MB_YESNO) == IDYES;
+        return AskToExit();
     CloseStopGate();
     const int answer =
         PwMessageBox(this, QStringLiteral("Application is still working.\nDo you still want to exit ?"), MB_YESNO);
@@ -230,7 +229,7 @@ bool CProgressPage::OnQueryCancel()
     return true;
 }
 
-bool CProgressPage::OnWizardFinish() { return PwMessageBox(this, kExitQuestion, MB_YESNO) == IDYES; }
+bool CProgressPage::OnWizardFinish() { return AskToExit(); }
 
 void CProgressPage::OnConvProgress(const char* text, int percent)
 {

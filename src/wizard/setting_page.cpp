@@ -191,5 +191,5 @@ bool CSettingPage::OnWizardNext()
 
 bool CSettingPage::OnQueryCancel()
 {
-    return PwMessageBox(this, QStringLiteral("Do you want to exit ?"), MB_YESNO) == IDYES;
+    return AskToExit();
 }

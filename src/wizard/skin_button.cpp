@@ -9,13 +9,7 @@
 #include <QStyleOption>
 #include <qdrawutil.h>
 
-// The artwork is compiled into the wizard's static library; naming its
-// registration here keeps the linker from dropping it (a second
-// registration of the same data is ignored).
-[[maybe_unused]] static const bool kArtworkRegistered = [] {
-    Q_INIT_RESOURCE(wizard);
-    return true;
-}();
+#include "wizard/wizard_artwork.h"
 
 namespace {
 
@@ -28,6 +22,7 @@ constexpr int kImageTextGap = 4;
 // the background shows through exactly there.
 QPixmap LoadKeyed(const QString& path, QColor key)
 {
+    RegisterWizardArtwork();
     QImage image(path);
     if (image.isNull())
         return QPixmap();

@@ -5,19 +5,12 @@
 #include <QPainter>
 
 #include "wizard/link_opener.h"
-
-// The artwork is compiled into the wizard's static library; naming its
-// registration here keeps the linker from dropping it (a second
-// registration of the same data is ignored).
-[[maybe_unused]] static const bool kArtworkRegistered = [] {
-    Q_INIT_RESOURCE(wizard);
-    return true;
-}();
+#include "wizard/wizard_artwork.h"
 
 CTopBanner::CTopBanner()
-    : left_(QStringLiteral(":/bitmap_162.png")),
-      middle_(QStringLiteral(":/bitmap_163.png")),
-      right_(QStringLiteral(":/bitmap_164.png"))
+    : left_(ArtworkPixmap(QStringLiteral(":/bitmap_162.png"))),
+      middle_(ArtworkPixmap(QStringLiteral(":/bitmap_163.png"))),
+      right_(ArtworkPixmap(QStringLiteral(":/bitmap_164.png")))
 {
     // Every pixel is painted from the off-screen picture; erasing first
     // would only flicker.

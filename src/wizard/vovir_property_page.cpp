@@ -20,6 +20,11 @@ CVovirPropertyPage::CVovirPropertyPage(int templateId, QWidget* parent)
     setAutoFillBackground(true);
 }
 
+bool CVovirPropertyPage::AskToExit()
+{
+    return PwMessageBox(this, QStringLiteral("Do you want to exit ?"), MB_YESNO) == IDYES;
+}
+
 void CVovirPropertyPage::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

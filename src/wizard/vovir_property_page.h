@@ -32,6 +32,8 @@ public:
     virtual bool OnQueryCancel() { return true; }
 
 protected:
+    // "Do you want to exit ?" with Yes and No; true for Yes.
+    bool AskToExit();
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <filesystem>
 #include <fstream>
 
 #include "conversion/settings.h"

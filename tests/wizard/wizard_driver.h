@@ -2,10 +2,11 @@
 // Drives the real wizard through a run: files chosen through an injected
 // chooser, a temporary output folder, the Next buttons pressed, and waits
 // that keep the event loop (and so the worker's calls) going.
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,24 +26,15 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kRunTim
     return QTest::qWaitFor(done, timeoutMs);
 }
 
+// A temporary folder for a test's output, removed with everything in it.
 class CTempFolder {
 public:
-    CTempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pw-wizard-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~CTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
 private:
-    std::string path_;
+    QTemporaryDir dir_{QDir::tempPath() + QStringLiteral("/pw-wizard-XXXXXX")};
+    std::string path_ = dir_.path().toStdString();
 };
 
 // Puts `pdfs` (full paths) into the input page, one chooser call for all.
