@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev
   # run time: CJK maps, metric-compatible faces, the office suite
   poppler-data fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+  fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-microhei
   libreoffice-writer-nogui xdg-utils
   # tests
   poppler-utils qpdf

@@ -18,6 +18,34 @@ constexpr char16_t kFirstFullwidthForm = 0xFF00;
 // Lookups cached before the cache is emptied, so odd documents cannot grow it without end.
 constexpr size_t kMaxCachedLookups = 4096;
 
+// Names fontconfig never lists but serves through a face with the same
+// metrics, and the families that count as such a face for each.
+struct MetricAlias {
+    const char* name;
+    std::vector<const char*> families;
+};
+
+const std::vector<MetricAlias>& MetricAliases()
+{
+    // As fontconfig's own metric aliases pair them; Helvetica, Times and
+    // Courier also take the faces of Arial, Times New Roman and Courier New.
+    static const std::vector<MetricAlias> aliases{
+        {"Arial", {"Liberation Sans", "Arimo", "Albany", "Albany AMT"}},
+        {"Helvetica", {"Liberation Sans", "Arimo", "Albany", "Albany AMT", "TeX Gyre Heros", "Nimbus Sans",
+                       "Nimbus Sans L"}},
+        {"Times New Roman", {"Liberation Serif", "Tinos", "Thorndale", "Thorndale AMT"}},
+        {"Times", {"Liberation Serif", "Tinos", "Thorndale", "Thorndale AMT", "TeX Gyre Termes",
+                   "Nimbus Roman", "Nimbus Roman No9 L"}},
+        {"Courier New", {"Liberation Mono", "Cousine", "Cumberland", "Cumberland AMT"}},
+        {"Courier", {"Liberation Mono", "Cousine", "Cumberland", "Cumberland AMT", "TeX Gyre Cursor",
+                     "Nimbus Mono", "Nimbus Mono PS", "Nimbus Mono L"}},
+        {"Arial Narrow", {"Liberation Sans Narrow"}},
+        {"Calibri", {"Carlito"}},
+        {"Cambria", {"Caladea"}},
+    };
+    return aliases;
+}
+
 std::string Lowered(std::string_view s)
 {
     std::string out(s);
@@ -46,6 +74,46 @@ const std::map<std::string, std::string>& FaceAliasMap()
     return faceAliasMap;
 }
 
+std::string FontconfigMatchFamily(const std::string& requested)
+{
+    std::string family;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return family;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(requested.c_str()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return family;
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
+        family = reinterpret_cast<const char*>(name);
+    FcPatternDestroy(match);
+    return family;
+}
+
+bool IsMetricCompatible(std::string_view requested, std::string_view matchedFamily)
+{
+    if (matchedFamily.empty()) return false;
+    if (EqualsIgnoringCase(requested, matchedFamily)) return true;
+    for (const MetricAlias& alias : MetricAliases()) {
+        if (!EqualsIgnoringCase(requested, alias.name)) continue;
+        for (const char* family : alias.families)
+            if (EqualsIgnoringCase(matchedFamily, family)) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> MetricAliasFaces(const FamilyMatcher& match)
+{
+    std::vector<std::string> faces;
+    if (!match) return faces;
+    for (const MetricAlias& alias : MetricAliases())
+        if (IsMetricCompatible(alias.name, match(alias.name))) faces.emplace_back(alias.name);
+    return faces;
+}
+
 std::vector<std::string> EnumerateInstalledFaces()
 {
     std::vector<std::string> faces;
@@ -63,6 +131,10 @@ std::vector<std::string> EnumerateInstalledFaces()
     }
     if (objects) FcObjectSetDestroy(objects);
     if (pattern) FcPatternDestroy(pattern);
+    // Without any font there is nothing to serve the aliases either.
+    if (faces.empty()) return faces;
+    for (std::string& alias : MetricAliasFaces())
+        if (std::find(faces.begin(), faces.end(), alias) == faces.end()) faces.push_back(std::move(alias));
     return faces;
 }
 

@@ -17,8 +17,25 @@ inline constexpr const char* kBoldSymbolSuffix = " Bold";
 // PDF names whose face is known without asking the system (exact keys).
 const std::map<std::string, std::string>& FaceAliasMap();
 
-// Every family name fontconfig lists, in list order, duplicates kept.
+// Every family name fontconfig lists, in list order, duplicates kept,
+// followed by the names fontconfig serves through a metric-compatible face
+// (MetricAliasFaces with fontconfig's own match).
 std::vector<std::string> EnumerateInstalledFaces();
+
+// The family fontconfig's best match for a requested family name.
+using FamilyMatcher = std::function<std::string(const std::string& requested)>;
+std::string FontconfigMatchFamily(const std::string& requested);
+
+// True when `matchedFamily` is a face with the metrics of `requested`
+// (Liberation Sans for Arial, Carlito for Calibri, ...) rather than a
+// generic fallback, or the requested face itself.
+bool IsMetricCompatible(std::string_view requested, std::string_view matchedFamily);
+
+// The names documents are commonly written in (Arial, Helvetica, Times New
+// Roman, Times, Courier New, Courier, Arial Narrow, Calibri, Cambria) whose
+// match is metric-compatible, in that order. A reader of the document has
+// these faces, so text in them keeps its face instead of a stand-in.
+std::vector<std::string> MetricAliasFaces(const FamilyMatcher& match = FontconfigMatchFamily);
 
 // True for the punctuation marks that have their own vertical glyph forms.
 bool IsVerticalPunctuation(char16_t unit);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "capture/face_lookup.h"
 #include "capture/marked_content.h"
 #include "test_capture_render.h"
 
@@ -53,6 +54,32 @@ TEST(CaptureDevicePositions, Base14GlyphsAtKnownPlaces)
     ASSERT_NE(y, nullptr);
     EXPECT_NEAR(y->x, 533.33, kHundredth);
     EXPECT_NEAR(y->y, 103.00, kHundredth);  // baseline 100.004
+}
+
+// The Base-14 names are faces a reader has (fontconfig serves them through
+// metric-compatible faces), so the glyphs keep them: Helvetica, Times New
+// Roman for Times-Roman, and Courier with bold from "Courier-Bold".
+TEST(CaptureDeviceFaces, Base14NamesKeepTheirFaces)
+{
+    if (!IsMetricCompatible("Helvetica", FontconfigMatchFamily("Helvetica")) ||
+        !IsMetricCompatible("Courier", FontconfigMatchFamily("Courier")))
+        GTEST_SKIP() << "fontconfig serves no metric-compatible Helvetica or Courier";
+    CRenderedPage page = RenderFixturePage("base14.pdf");
+    const CTextItem* h = FirstWithText(page, u"H");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->faceName, "Helvetica");
+    EXPECT_EQ(h->bold, 0);
+    const CTextItem* t = FirstWithText(page, u"T");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->faceName, "Times New Roman");
+    const CTextItem* b = FirstWithText(page, u"B");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->faceName, "Courier");
+    EXPECT_EQ(b->bold, 1);
+    // The oblique name sets no flag and keeps the family.
+    const CTextItem* o = FirstWithText(page, u"O");
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->faceName, "Helvetica");
 }
 
 TEST(CaptureDevicePositions, QuarterTurnsCapturedThirtyDegreesLeftInPicture)

@@ -175,8 +175,88 @@ TEST(InstalledFaces, FontconfigFamiliesAreMatchedWithoutSpaces)
     }
     if (!Installed(listed, "Liberation Sans") && !Installed(listed, "DejaVu Sans Mono"))
         GTEST_SKIP() << "neither Liberation Sans nor DejaVu Sans Mono is installed";
-    // Aliases that fontconfig resolves only by matching are not listed faces.
+    // A name fontconfig answers with a generic fallback is not a face.
     EXPECT_EQ(faces.LookupFace("NoSuchFaceAnywhere", out), 0);
     EXPECT_EQ(faces.EnumerationCount(), 1);
     EXPECT_EQ(faces.InstalledFaces(), listed);
+}
+
+TEST(MetricAliases, OnlyFacesWithTheSameMetricsCount)
+{
+    EXPECT_TRUE(IsMetricCompatible("Arial", "Liberation Sans"));
+    EXPECT_TRUE(IsMetricCompatible("Helvetica", "Liberation Sans"));
+    EXPECT_TRUE(IsMetricCompatible("Helvetica", "TeX Gyre Heros"));
+    EXPECT_TRUE(IsMetricCompatible("Times", "Liberation Serif"));
+    EXPECT_TRUE(IsMetricCompatible("Times New Roman", "Tinos"));
+    EXPECT_TRUE(IsMetricCompatible("Courier", "Liberation Mono"));
+    EXPECT_TRUE(IsMetricCompatible("Courier New", "liberation mono"));
+    EXPECT_TRUE(IsMetricCompatible("Arial Narrow", "Liberation Sans Narrow"));
+    EXPECT_TRUE(IsMetricCompatible("Calibri", "Carlito"));
+    EXPECT_TRUE(IsMetricCompatible("Cambria", "Caladea"));
+    // The real face, where it is installed.
+    EXPECT_TRUE(IsMetricCompatible("Calibri", "Calibri"));
+
+    // Generic fallbacks and faces of other widths do not count.
+    EXPECT_FALSE(IsMetricCompatible("Calibri", "DejaVu Sans"));
+    EXPECT_FALSE(IsMetricCompatible("Cambria", "DejaVu Serif"));
+    EXPECT_FALSE(IsMetricCompatible("Arial", "DejaVu Sans"));
+    EXPECT_FALSE(IsMetricCompatible("Arial Narrow", "Liberation Sans"));
+    EXPECT_FALSE(IsMetricCompatible("Arial", "Liberation Sans Narrow"));
+    EXPECT_FALSE(IsMetricCompatible("Times New Roman", "Liberation Sans"));
+    EXPECT_FALSE(IsMetricCompatible("Calibri", "Caladea"));
+    EXPECT_FALSE(IsMetricCompatible("Arial", ""));
+    // Names outside the table only count as themselves.
+    EXPECT_FALSE(IsMetricCompatible("Tahoma", "Liberation Sans"));
+}
+
+TEST(MetricAliases, ListedInTableOrderWhenTheMatchFits)
+{
+    std::vector<std::string> asked;
+    const FamilyMatcher noOfficeFonts = [&asked](const std::string& name) -> std::string {
+        asked.push_back(name);
+        if (name == "Calibri") return "DejaVu Sans";
+        if (name == "Cambria") return "DejaVu Serif";
+        if (name == "Arial Narrow") return "Liberation Sans Narrow";
+        if (name.find("Times") == 0) return "Liberation Serif";
+        if (name.find("Courier") == 0) return "Liberation Mono";
+        return "Liberation Sans";
+    };
+    EXPECT_EQ(MetricAliasFaces(noOfficeFonts),
+              (std::vector<std::string>{"Arial", "Helvetica", "Times New Roman", "Times", "Courier New",
+                                        "Courier", "Arial Narrow"}));
+    EXPECT_EQ(asked.size(), 9u);
+
+    const FamilyMatcher onlyFallbacks = [](const std::string&) { return std::string("DejaVu Sans"); };
+    EXPECT_TRUE(MetricAliasFaces(onlyFallbacks).empty());
+    EXPECT_TRUE(MetricAliasFaces(FamilyMatcher()).empty());
+}
+
+TEST(MetricAliases, ServedNamesAreInstalledFaces)
+{
+    if (!IsMetricCompatible("Arial", FontconfigMatchFamily("Arial")))
+        GTEST_SKIP() << "fontconfig serves Arial with " << FontconfigMatchFamily("Arial");
+    const std::vector<std::string> listed = EnumerateInstalledFaces();
+    for (const char* name : {"Arial", "Helvetica", "Times New Roman", "Times", "Courier New", "Courier"})
+        EXPECT_TRUE(Installed(listed, name)) << name;
+    // Once each, after the listed families.
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "Arial"), 1);
+
+    // The lookup rules then run unchanged on them.
+    CFaceLookup faces;
+    std::string out;
+    EXPECT_EQ(faces.LookupFace("Helvetica", out), 1);
+    EXPECT_EQ(out, "Helvetica");
+    EXPECT_EQ(faces.LookupFace("Courier", out), 1);
+    EXPECT_EQ(out, "Courier");
+    EXPECT_EQ(faces.LookupFace("Times", out), 1);
+    EXPECT_EQ(out, "Times");
+    // Matched without spaces, like a listed face; a PostScript suffix still misses.
+    EXPECT_EQ(faces.LookupFace("TimesNewRoman", out), 1);
+    EXPECT_EQ(out, "Times New Roman");
+    EXPECT_EQ(faces.LookupFace("TimesNewRomanPSMT", out), 0);
+
+    const bool carlito = IsMetricCompatible("Calibri", FontconfigMatchFamily("Calibri"));
+    EXPECT_EQ(Installed(listed, "Calibri"), carlito);
+    EXPECT_EQ(faces.LookupFace("Calibri", out), carlito ? 1 : 0);
+    EXPECT_EQ(out, "Calibri");
 }

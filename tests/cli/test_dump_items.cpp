@@ -75,7 +75,8 @@ TEST(DumpItems, PrintsHeaderAndOneLinePerItem)
     ASSERT_EQ(lines.size(), 26u);
     EXPECT_EQ(lines[0],
               "x\ty\twidth\theight\trotation\tbold\titalic\tcolor\tfaceName\tuseCharCode\tcharCode\tlayoutMark\ttext");
-    EXPECT_EQ(lines[1], "96.00\t125.67\t23.10\t32.00\t0\t0\t0\t000000\t\t0\t0\t0\tH");
+    // Helvetica is a face fontconfig serves (through Liberation Sans).
+    EXPECT_EQ(lines[1], "96.00\t125.67\t23.10\t32.00\t0\t0\t0\t000000\tHelvetica\t0\t0\t0\tH");
     EXPECT_EQ(lines[6].substr(0, 29), "96.00\t259.00\t9.78\t16.00\t0\t0\t0");
     EXPECT_NE(lines[6].find("\t0000FF\t"), std::string::npos);
     EXPECT_EQ(lines[22].substr(0, 13), "533.33\t103.00");

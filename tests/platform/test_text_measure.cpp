@@ -45,6 +45,34 @@ TEST(TextMeasure, WeightSlantAndFaceChooseTheFile)
     EXPECT_NEAR(MeasureText(Font("Arial Narrow", 240), "Hello world"), 859.51, 0.01);
 }
 
+// The names a document's faces are found under (Helvetica, Times, Calibri)
+// measure with the face fontconfig serves for them, in its weight and slant.
+TEST(TextMeasure, ServedNamesMeasureWithTheirMetricFace)
+{
+    if (!HasFamily("Helvetica", "Liberation Sans") || !HasFamily("Times", "Liberation Serif") ||
+        !HasFamily("Courier", "Liberation Mono"))
+        GTEST_SKIP() << "the Liberation faces are not installed";
+    EXPECT_NEAR(MeasureText(Font("Helvetica", 240), "Hello world"), 1062.59, 0.01);
+    EXPECT_NEAR(MeasureText(Font("Helvetica", 240, true), "Hello world"), 1157.73, 0.01);
+    EXPECT_NEAR(MeasureText(Font("Times", 240), "Hello world"), 1041.27, 0.01);
+    EXPECT_NEAR(MeasureText(Font("Times", 240, true), "Hello world"),
+                MeasureText(Font("Liberation Serif", 240, true), "Hello world"), 0.001);
+    EXPECT_NEAR(MeasureText(Font("Courier", 240), "Hello world"), 1398.52, 0.01);
+
+    CMatchedFace calibri;
+    ASSERT_TRUE(DescribeMatch(Font("Calibri", 240), calibri));
+    if (calibri.family != "Carlito")
+        GTEST_SKIP() << "Calibri is served by " << calibri.family;
+    const double width = MeasureText(Font("Calibri", 240), "Hello world");
+    EXPECT_NEAR(width, MeasureText(Font("Carlito", 240), "Hello world"), 0.001);
+    // Carlito is narrower than the sans serif it would otherwise fall back to.
+    EXPECT_LT(width, MeasureText(Font("DejaVu Sans", 240), "Hello world"));
+    CMatchedFace bold;
+    ASSERT_TRUE(DescribeMatch(Font("Calibri", 240, true), bold));
+    EXPECT_EQ(bold.family, "Carlito");
+    EXPECT_NE(bold.file, calibri.file);
+}
+
 TEST(TextMeasure, WidthScalesWithCellHeightAndAddsUpPerByte)
 {
     const double small = MeasureText(Font("Arial", 240), "Hello");
