@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "capture/accent_joining.h"
 #include "capture/capture_output_dev.h"
 #include "capture/line_runs.h"
 #include "capture/overlay_marking.h"
@@ -162,6 +163,7 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
 
         start = Clock::now();
         FilterPageItems(width, height, flow);
+        JoinSpacingAccents();
         if (flow)
             MarkPageItems();
         CollectPageRuns(writer, flow);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "rtf/bidi_text.h"
 #include "rtf/rtf_writer.h"
 
 namespace {
@@ -30,6 +31,39 @@ std::string ParagraphStart(int32_t indent, int64_t spacing)
                   static_cast<long long>(spacing));
     return buffer;
 }
+
+// The same for a right-to-left paragraph, still set from the left edge: the
+// office suite takes \ri of such a paragraph as its left indent and \ql as
+// the left edge.
+std::string RightToLeftParagraphStart(int32_t indent, int64_t spacing)
+{
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "\\pard\\rtlpar\\ql\\li0\\ri%d\\sl-%lld\\slmult0 ", indent,
+                  static_cast<long long>(spacing));
+    return buffer;
+}
+
+// A line's paragraph start and its text in stored order: lines with
+// right-to-left letters in logical order, mostly right-to-left ones as
+// right-to-left paragraphs.
+struct CLineText {
+    bool rightToLeft = false;
+    std::string text;
+
+    explicit CLineText(const std::string& rtfText)
+    {
+        if (!ContainsRightToLeft(rtfText)) {
+            text = rtfText;
+            return;
+        }
+        rightToLeft = IsRightToLeftLine(rtfText);
+        text = LogicalOrderRtf(rtfText, rightToLeft);
+    }
+    std::string Start(int32_t indent, int64_t spacing) const
+    {
+        return rightToLeft ? RightToLeftParagraphStart(indent, spacing) : ParagraphStart(indent, spacing);
+    }
+};
 
 }  // namespace
 
@@ -87,18 +121,19 @@ int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
         const int64_t m = static_cast<int64_t>(std::floor(kCloseLineShare * static_cast<double>(h)));
         const int32_t indent = r.left - boundary;
         const int64_t d = static_cast<int64_t>(r.bottom) - lastBaseline;
+        const CLineText line(r.rtfText);
         int rc = 0;
         if (d < 0) {
             // The line lies above the text already written (a block that starts
             // higher than the previous one ended). Flowing text cannot go back
             // up, so it follows as the next line at its own full height rather
             // than with a negative or overlapping spacing.
-            rc = WriteBody(ParagraphStart(indent, h) + r.rtfText + "\\par");
+            rc = WriteBody(line.Start(indent, h) + line.text + "\\par");
         } else if (d < m) {
-            rc = WriteBody(ParagraphStart(indent, m) + "\\dn" +
-                           std::to_string(r.size / kLoweringDivisor) + r.rtfText + "\\dn0\\par");
+            rc = WriteBody(line.Start(indent, m) + "\\dn" +
+                           std::to_string(r.size / kLoweringDivisor) + line.text + "\\dn0\\par");
         } else if (d <= h) {
-            rc = WriteBody(ParagraphStart(indent, d) + r.rtfText + "\\par");
+            rc = WriteBody(line.Start(indent, d) + line.text + "\\par");
         } else {
             const int64_t g = d - h;
             const int64_t fillers = g / kFillerSpacing;
@@ -108,7 +143,7 @@ int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
                                ParagraphStart(indent, kFillerSpacing));
             if (rc == 0)
                 rc = WriteBody((fillers > 0 ? std::string(kFillerEnd) : std::string()) +
-                               ParagraphStart(indent, h + rest) + r.rtfText + "\\par");
+                               line.Start(indent, h + rest) + line.text + "\\par");
         }
         if (rc)
             return rc;

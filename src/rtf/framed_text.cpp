@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "conversion/settings.h"
+#include "rtf/bidi_text.h"
 #include "rtf/rtf_writer.h"
 
 namespace {
@@ -75,7 +76,8 @@ int CRtfWriter::WriteLineFrame(const CTextRun& run)
                   "\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263",
                   run.left, run.top, FrameWidth(run.left));
     std::string text = frame;
-    text += run.rtfText;
+    // The frame's paragraph stays left to right: it is set from its left edge.
+    text += LogicalOrderRtf(run.rtfText, false);
     text += "\\par";
     return WriteBody(text);
 }

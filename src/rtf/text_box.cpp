@@ -2,6 +2,7 @@
 // text, overlaid text, large initials).
 #include <cstdio>
 
+#include "rtf/bidi_text.h"
 #include "rtf/rtf_writer.h"
 
 namespace {
@@ -46,7 +47,8 @@ int CRtfWriter::WriteTextBox(CTextRun& run, int flow)
     shape += flowProperty;
     shape += "{\\sp{\\sn WrapText}{\\sv 1}}"
              "{\\sp{\\sn BehindDocument}{\\sv 1}}{\\shptxt\\pard\\plain\\li0\\adjustright\\faauto";
-    shape += run.rtfText;
+    // Horizontal text in logical order; vertical text keeps its glyph order.
+    shape += flow == 0 ? LogicalOrderRtf(run.rtfText, false) : run.rtfText;
     shape += "}}}";
     return WriteBody(shape);
 }
