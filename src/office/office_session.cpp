@@ -41,6 +41,7 @@ struct COfficeSession {
     COfficeProcess process;     // the persistent instance
     std::atomic<pid_t> instanceGroup {0};
     bool startFailed = false;   // no second start attempt within a run
+    OfficeStepTimes lastTimes;  // of the last conversion over UNO
     int instanceCount = 0;      // makes each pipe name unique
 #ifdef PW_HAVE_UNO
     CUnoClient client;
@@ -163,6 +164,7 @@ OfficeResult ConvertOverUno(COfficeSession& session, const std::string& soffice,
             result = session.client.Convert(FileUrlFromPath(rtfPath), FileUrlFromPath(targetPath),
                                             ExportFilterName(format), instanceLost);
             timedOut = watchdog.Fired();
+            session.lastTimes = session.client.LastTimes();
         }
         if (timedOut || instanceLost)
             StopInstanceNow(session);
@@ -208,6 +210,13 @@ OfficeResult ConvertWithCommandLine(COfficeSession& session, const std::string& 
 
 } // namespace
 
+OfficeStepTimes LastOfficeStepTimes()
+{
+    COfficeSession& session = Session();
+    std::lock_guard<std::mutex> lock(session.mutex);
+    return session.lastTimes;
+}
+
 int OfficeInstanceGroup()
 {
     return Session().instanceGroup.load();
@@ -228,6 +237,7 @@ OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& ta
             return OfficeResult::NotAvailable;
         COfficeSession& session = Session();
         std::lock_guard<std::mutex> lock(session.mutex);
+        session.lastTimes = OfficeStepTimes();
         if (!EnsureFolder(session, targetPath))
             return OfficeResult::NotAvailable;
 #ifdef PW_HAVE_UNO

@@ -32,6 +32,15 @@ void EndOfficeInstance();
 // command line.
 OfficeMode CurrentOfficeMode();
 
+// Seconds the last conversion over UNO spent in the suite: loading the RTF
+// (import and the first layout) and storing the Word document (export).
+// Zero for the command-line way (for benchmarks and diagnostics).
+struct OfficeStepTimes {
+    double load = 0;
+    double store = 0;
+};
+OfficeStepTimes LastOfficeStepTimes();
+
 // The process group of the running instance, 0 when none runs (for tests
 // and diagnostics).
 int OfficeInstanceGroup();

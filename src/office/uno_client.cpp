@@ -1,5 +1,6 @@
 #include "office/uno_client.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <unistd.h>
@@ -128,7 +129,17 @@ bool BootstrapUno(const std::string& programFolder)
 
 struct CUnoClient::CImpl {
     Reference<frame::XDesktop2> desktop;
+    OfficeStepTimes times;
 };
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
 
 CUnoClient::CUnoClient() : m_impl(std::make_unique<CImpl>()) {}
 
@@ -164,12 +175,14 @@ OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& t
                                  const std::string& filterName, bool& instanceLost)
 {
     instanceLost = false;
+    m_impl->times = OfficeStepTimes();
     if (!m_impl->desktop.is()) {
         instanceLost = true;
         return OfficeResult::NotAvailable;
     }
     try {
         Reference<lang::XComponent> document;
+        const auto loadStart = std::chrono::steady_clock::now();
         try {
             const beans::PropertyValue hidden[] = {Property("Hidden", uno::Any(true))};
             const uno::Sequence<beans::PropertyValue> loadProperties(hidden, 1);
@@ -184,7 +197,9 @@ OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& t
             return OfficeResult::OpenFailed;
 
         MakeFramesTransparent(document);
+        m_impl->times.load = SecondsSince(loadStart);
         OfficeResult result = OfficeResult::Converted;
+        const auto storeStart = std::chrono::steady_clock::now();
         try {
             Reference<frame::XStorable> storable(document, UNO_QUERY_THROW);
             const beans::PropertyValue store[] = {
@@ -198,6 +213,7 @@ OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& t
         } catch (...) {
             result = OfficeResult::SaveFailed;
         }
+        m_impl->times.store = SecondsSince(storeStart);
         CloseDocument(document);
         return result;
     } catch (...) {
@@ -207,6 +223,11 @@ OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& t
         m_impl->desktop.clear();
         return OfficeResult::NotAvailable;
     }
+}
+
+OfficeStepTimes CUnoClient::LastTimes() const
+{
+    return m_impl->times;
 }
 
 void CUnoClient::Terminate()

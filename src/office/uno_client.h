@@ -27,6 +27,9 @@ public:
     OfficeResult Convert(const std::string& rtfUrl, const std::string& targetUrl,
                          const std::string& filterName, bool& instanceLost);
 
+    // Load and store seconds of the last Convert.
+    OfficeStepTimes LastTimes() const;
+
     // Asks the instance to end (errors ignored) and drops the connection.
     void Terminate();
     // Drops the connection without a word to the instance.

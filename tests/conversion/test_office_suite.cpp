@@ -164,6 +164,10 @@ TEST_F(OfficeInstance, OneInstanceServesTheRunAndEndsWithoutTraces)
     if (CurrentOfficeMode() != OfficeMode::Uno)
         GTEST_SKIP() << "UNO client not usable here";
     ASSERT_EQ(Convert("a"), OfficeResult::Converted);
+    // The load and store of the document are timed (for the benchmarks).
+    const OfficeStepTimes times = LastOfficeStepTimes();
+    EXPECT_GT(times.load, 0.0);
+    EXPECT_GT(times.store, 0.0);
     const int group = OfficeInstanceGroup();
     ASSERT_GT(group, 0);
     ASSERT_EQ(Convert("b", OfficeFormat::Docx), OfficeResult::Converted);
@@ -173,6 +177,10 @@ TEST_F(OfficeInstance, OneInstanceServesTheRunAndEndsWithoutTraces)
     EndOfficeInstance();
     EXPECT_EQ(OfficeInstanceGroup(), 0);
     EXPECT_TRUE(GroupGoneSoon(group));
+    // A conversion that never reached the suite leaves no times behind.
+    EXPECT_NE(ConvertWithOffice(Path("missing.rtf"), Path("c.out"), OfficeFormat::Doc), OfficeResult::Converted);
+    EXPECT_EQ(LastOfficeStepTimes().store, 0.0);
+    EndOfficeInstance();
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_EQ(entry.path().filename().string().rfind("office-", 0), std::string::npos)
             << "profile left behind: " << entry.path();
