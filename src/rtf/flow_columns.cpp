@@ -1,11 +1,13 @@
 // Flow mode: the page's blocks as ordinary paragraphs with exact line
 // spacings (and empty filler lines) that put each baseline where the PDF has
 // it, and side-by-side columns as RTF column sections.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "conversion/settings.h"
 #include "rtf/bidi_text.h"
 #include "rtf/rtf_writer.h"
 
@@ -32,36 +34,39 @@ std::string ParagraphStart(int32_t indent, int64_t spacing)
     return buffer;
 }
 
-// The same for a right-to-left paragraph, still set from the left edge: the
-// office suite takes \ri of such a paragraph as its left indent and \ql as
-// the left edge.
+// A right-to-left paragraph set from its right end, `indent` twips left of
+// the column's right edge: in such a paragraph the office suite takes \li as
+// the indent at the right, where the paragraph starts, and \qr as its start.
 std::string RightToLeftParagraphStart(int32_t indent, int64_t spacing)
 {
     char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "\\pard\\rtlpar\\ql\\li0\\ri%d\\sl-%lld\\slmult0 ", indent,
+    std::snprintf(buffer, sizeof buffer, "\\pard\\rtlpar\\qr\\li%d\\ri0\\sl-%lld\\slmult0 ", indent,
                   static_cast<long long>(spacing));
     return buffer;
 }
 
 // A line's paragraph start and its text in stored order: lines with
-// right-to-left letters in logical order, mostly right-to-left ones as
-// right-to-left paragraphs.
+// right-to-left letters in logical order; lines that read right to left as
+// right-to-left paragraphs that keep their right end where the PDF has it,
+// as its lines are aligned there.
 struct CLineText {
     bool rightToLeft = false;
+    int32_t rightIndent = 0;
     std::string text;
 
-    explicit CLineText(const std::string& rtfText)
+    CLineText(const CTextRun& run, int32_t columnRight)
     {
-        if (!ContainsRightToLeft(rtfText)) {
-            text = rtfText;
+        if (!ContainsRightToLeft(run.rtfText)) {
+            text = run.rtfText;
             return;
         }
-        rightToLeft = IsRightToLeftLine(rtfText);
-        text = LogicalOrderRtf(rtfText, rightToLeft);
+        rightToLeft = IsRightToLeftLine(run.rtfText);
+        rightIndent = std::max(columnRight - run.right, 0);
+        text = LogicalOrderRtf(run.rtfText, rightToLeft);
     }
     std::string Start(int32_t indent, int64_t spacing) const
     {
-        return rightToLeft ? RightToLeftParagraphStart(indent, spacing) : ParagraphStart(indent, spacing);
+        return rightToLeft ? RightToLeftParagraphStart(rightIndent, spacing) : ParagraphStart(indent, spacing);
     }
 };
 
@@ -116,12 +121,17 @@ int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
     if (lastBaseline != 0 && inColumnSection == 0)
         if (int rc = WriteBody(kSectionContinues))
             return rc;
+    // The column's right edge; the page's last (or only) column reaches to
+    // the paper's edge.
+    int32_t columnRight = boundary + column.width;
+    if (columnRight >= g_pageWidthTwips)
+        columnRight = g_pageWidthTwips + kPageExtraWidth;
     for (const CTextRun& r : column.runs) {
         const int64_t h = r.lineHeight;
         const int64_t m = static_cast<int64_t>(std::floor(kCloseLineShare * static_cast<double>(h)));
         const int32_t indent = r.left - boundary;
         const int64_t d = static_cast<int64_t>(r.bottom) - lastBaseline;
-        const CLineText line(r.rtfText);
+        const CLineText line(r, columnRight);
         int rc = 0;
         if (d < 0) {
             // The line lies above the text already written (a block that starts

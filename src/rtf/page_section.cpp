@@ -10,8 +10,8 @@
 
 namespace {
 
-// The page is this much wider and taller than its picture (twips).
-constexpr int32_t kPageExtraWidth = 50;
+// The page is this much taller than its picture (twips); for the width see
+// kPageExtraWidth.
 constexpr int32_t kPageExtraHeight = 100;
 // Picture bytes read (and turned into hex text) at a time.
 constexpr size_t kPictureChunkBytes = 32 * 1024;

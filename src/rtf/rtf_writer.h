@@ -14,6 +14,10 @@
 
 class IConversionReceiver;
 
+// The paper is this much wider than the page picture (twips); with margins
+// of 0 it is also the width of a page's text.
+inline constexpr int32_t kPageExtraWidth = 50;
+
 class CRtfWriter {
 public:
     // `receiver` gets the message box of a failed OpenDocument (may be null).

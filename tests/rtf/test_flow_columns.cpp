@@ -183,3 +183,23 @@ TEST_F(FlowColumnsTest, EmptyBlockListWritesNothing)
     ASSERT_EQ(writer_.WriteBlocks(), 0);
     EXPECT_EQ(Body(), "");
 }
+
+TEST_F(FlowColumnsTest, RightToLeftLinesKeepTheirRightEndAndAreStoredInReadingOrder)
+{
+    writer_.lastBaseline = 1000;
+    writer_.inColumnSection = 1;
+    // Drawn left to right: bet, alef (the word alef-bet). A Hebrew line and a
+    // Latin line with that word, in a first column 5999 twips wide and in the
+    // page's last column, which reaches to the paper's edge (50 twips beyond
+    // the page width).
+    const std::string drawn = "\\u1489x\\u1488x";
+    CRunColumn first = Column({FlowRun(drawn, 1000, 1240)}, 0);  // right 4000
+    first.width = 5999;
+    CRunColumn last = Column({FlowRun(drawn, 6000, 1480), FlowRun("ab " + drawn, 6000, 1720)}, 6000);  // right 9000
+    last.width = kPageWidth - 6000;
+    ASSERT_EQ(writer_.WriteFlowColumn(first, 0), 0);
+    ASSERT_EQ(writer_.WriteFlowColumn(last, 6000), 0);
+    EXPECT_EQ(Body(), "\\pard\\rtlpar\\qr\\li1999\\ri0\\sl-240\\slmult0 {\\rtlch \\u1488x\\u1489x}\\par"
+                      "\\pard\\rtlpar\\qr\\li3291\\ri0\\sl-240\\slmult0 {\\rtlch \\u1488x\\u1489x}\\par"
+                      "\\pard\\li0\\ri0\\sl-240\\slmult0 {\\rtlch\\ltrch ab }{\\rtlch \\u1488x\\u1489x}\\par");
+}
