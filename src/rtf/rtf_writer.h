@@ -47,6 +47,9 @@ public:
     // Frame mode.
     int WriteFramedText();
     int WriteLineFrame(const CTextRun& run);
+    // One frame for `count` runs of one line, left to right; the later runs
+    // at tab stops on their left edges.
+    int WriteLineFrame(const CTextRun* runs, size_t count);
     int WriteVerticalFrame(const CTextRun& run, bool upward);
 
     // Flow mode.

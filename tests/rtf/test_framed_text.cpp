@@ -99,4 +99,52 @@ TEST_F(FramedText, FrameAtThePageEdgeStillGetsAWidth)
     EXPECT_NE(Body().find("\\posx12241\\posy100\\absw1\\"), std::string::npos);
 }
 
+// A run on the same baseline that starts well after the previous one's end
+// shares its frame, at a tab stop on its own left edge; the frame stands at
+// the tallest run's top.
+TEST_F(FramedText, RunsOfOneLineShareAFrameWithTabStops)
+{
+    CTextRun first = FrameRun(720, 1000, "{\\f2\\fs24\\cf0\\charscalex100 one}");
+    CTextRun second = FrameRun(2000, 1000, "{\\f2\\fs24\\cf0\\charscalex100 two}");  // 280 after first's end
+    CTextRun third = FrameRun(4000, 900, "{\\f2\\fs34\\cf0\\charscalex100 three}");
+    third.bottom = first.bottom;  // larger type on the same baseline
+    third.size = 340;
+    PageRuns().lineRuns = {first, second, third};
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    EXPECT_EQ(Body(), std::string("\\pard\\sl-1\\slmult0\\par") +
+                          " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx720\\posy900\\absw11521" +
+                          kLineFrameControls + "\\tx1280\\tx3280" + "{\\f2\\fs24\\cf0\\charscalex100 one}" +
+                          "{\\fs24\\tab}{\\f2\\fs24\\cf0\\charscalex100 two}" +
+                          "{\\fs34\\tab}{\\f2\\fs34\\cf0\\charscalex100 three}\\par" + "\\pard\\par");
+}
+
+// A frame of its own: another baseline, a run too close to the previous one's
+// end for a tab to be safe, and a run left of the previous one.
+TEST_F(FramedText, RunsThatCannotFollowByTabGetTheirOwnFrames)
+{
+    CTextRun a = FrameRun(720, 1000, "{a}");
+    CTextRun lower = FrameRun(2000, 1010, "{lower}");             // baseline 10 twips lower
+    CTextRun close = FrameRun(lower.right + 59, 1010, "{close}"); // 59 < a quarter of 240
+    CTextRun back = FrameRun(300, 1010, "{back}");                 // left of the previous run
+    PageRuns().lineRuns = {a, lower, close, back};
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    const std::string body = Body();
+    size_t frames = 0;
+    for (size_t at = body.find("\\posx"); at != std::string::npos; at = body.find("\\posx", at + 1))
+        ++frames;
+    EXPECT_EQ(frames, 4u) << body;
+    EXPECT_EQ(body.find("\\tab"), std::string::npos) << body;
+}
+
+TEST_F(FramedText, RunAQuarterOfItsSizeAfterThePreviousFollowsByTab)
+{
+    CTextRun first = FrameRun(2000, 1010, "{first}");
+    CTextRun next = FrameRun(first.right + 60, 1010, "{next}");
+    PageRuns().lineRuns = {first, next};
+    ASSERT_EQ(writer.WriteFramedText(), 0);
+    EXPECT_NE(Body().find("\\posx2000\\posy1010\\absw10241" + std::string(kLineFrameControls) +
+                          "\\tx1060{first}{\\fs24\\tab}{next}\\par"),
+              std::string::npos);
+}
+
 } // namespace
