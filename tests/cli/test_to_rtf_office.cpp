@@ -158,15 +158,18 @@ TEST_F(ToRtfOfficeTest, PagesKeepTheirSizeWithThePictureBehind)
 }
 
 // How far (in twips, the larger of the two axes) each horizontal line start
-// of `original` landed in `back`.
-std::vector<double> LineStartOffsets(const std::string& original, const std::string& back, int pages)
+// of `original` landed in `back`; with `wordGapPx`, also every glyph that
+// stands further than that from the one before it on its line.
+std::vector<double> LineStartOffsets(const std::string& original, const std::string& back, int pages,
+                                     double wordGapPx = 0)
 {
     std::vector<double> offsets;
     for (int page = 1; page <= pages; ++page) {
         const auto want = PageGlyphs(original, page);
         const auto got = PageGlyphs(back, page);
         for (size_t i = 0; i < want.size(); ++i) {
-            const bool lineStart = i == 0 || std::fabs(want[i].y - want[i - 1].y) > 0.5 || want[i].x < want[i - 1].x;
+            const bool lineStart = i == 0 || std::fabs(want[i].y - want[i - 1].y) > 0.5 || want[i].x < want[i - 1].x ||
+                                   (wordGapPx > 0 && want[i].x - want[i - 1].x > wordGapPx);
             if (!lineStart)
                 continue;
             // The same character nearest to where it was.
@@ -206,4 +209,14 @@ TEST_F(ToRtfOfficeTest, FlowLinesKeepTheirBaselines)
     const auto offsets = LineStartOffsets(FixturePath("sample.pdf"), back, 2);
     ASSERT_GT(offsets.size(), 30u);
     EXPECT_GE(CountWithin(offsets, 80), offsets.size() * 9 / 10);
+}
+
+TEST_F(ToRtfOfficeTest, WordsSetOneByOneStartWhereTheyStoodInFrameMode)
+{
+    // Eight words a line share one frame; each later word stands at its tab
+    // stop. Glyphs of a word are 8.8 px apart, words 23.5 px.
+    const std::string back = RoundTrip("word_by_word.pdf", "--frames", "words");
+    const auto offsets = LineStartOffsets(FixturePath("word_by_word.pdf"), back, 2, 15);
+    ASSERT_EQ(offsets.size(), 2u * 48 * 8);
+    EXPECT_EQ(CountWithin(offsets, 30), offsets.size());
 }
