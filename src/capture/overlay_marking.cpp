@@ -9,6 +9,9 @@
 
 namespace {
 
+// A raised or lowered letter of a word may reach this share of the previous
+// letter's height above or below it.
+constexpr double kRaisedLetterReach = 0.25;
 // Fraction of its own width by which each box is shrunk before the overlap
 // test, so glyphs that merely touch or kern into each other are not overlaid.
 constexpr double kShrinkWidthShare = 1.0 / 6.0;
@@ -52,6 +55,28 @@ bool Covers(const CTextItem& s, const CTextItem& p)
     if (!Overlaps(ShrunkRect(p), ShrunkRect(s)))
         return false;
     return p.y != s.y || p.height != s.height;
+}
+
+// P, drawn right after S, continues S's word as a raised or lowered letter
+// (the A and E of the LaTeX logo, kerned into their neighbours): no taller
+// than S, starting past the middle of S, within S's line widened by a
+// quarter of its height either way. Such a letter is part of the line, not
+// text laid over it.
+bool RaisedLetterOfWord(const CTextItem& s, const CTextItem& p)
+{
+    const double reach = kRaisedLetterReach * s.height;
+    return p.height <= s.height && p.x > s.x + s.width / 2 && p.y - p.height >= s.y - s.height - reach &&
+           p.y <= s.y + reach;
+}
+
+// Item s of the store marks item p, unless one is the other's raised letter.
+bool Marks(const std::vector<CTextItem>& items, size_t s, size_t p)
+{
+    if (p == s + 1 && RaisedLetterOfWord(items[s], items[p]))
+        return false;
+    if (s == p + 1 && RaisedLetterOfWord(items[p], items[s]))
+        return false;
+    return Covers(items[s], items[p]);
 }
 
 bool SkippedAsSource(const CTextItem& s) { return s.layoutMark != 0 || s.narrowText == " "; }
@@ -131,7 +156,7 @@ void MarkOverlapsPairwise(std::vector<CTextItem>& items)
         for (size_t p = 0; p < items.size(); ++p) {
             if (p == s || items[p].layoutMark != 0)
                 continue;
-            if (Covers(items[s], items[p]))
+            if (Marks(items, s, p))
                 items[p].layoutMark = 1;
         }
     }
@@ -224,7 +249,7 @@ void MarkOverlaps()
         for (uint32_t p : candidates) {
             if (items[p].layoutMark != 0)
                 continue;
-            if (Covers(items[s], items[p]))
+            if (Marks(items, s, p))
                 items[p].layoutMark = 1;
         }
     }

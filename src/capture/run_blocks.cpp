@@ -8,6 +8,8 @@
 
 namespace {
 
+// Most columns one block (one section of the document) may have.
+constexpr size_t kMaxBlockColumns = 12;
 // Twips left free between neighbouring columns when a block is closed.
 constexpr int32_t kColumnGapTwips = 1;
 
@@ -138,6 +140,10 @@ bool OfferRun(CRunBlock& block, CTextRun& run, RunList& lineRuns, size_t scanFro
             k = c;
         }
     if (hits == 0) {
+        // A block of more columns than a Word document's section holds would
+        // not survive being stored as one: the run starts a new block.
+        if (block.columns.size() >= kMaxBlockColumns)
+            return false;
         if (!FitsBeside(block, run, lineRuns, scanFrom))
             return false;
         AddColumn(block, run, true);

@@ -20,8 +20,12 @@
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_writer.h"
+#include "rtf/text_audit.h"
 
 namespace {
+
+// Exit status of --check-text when a page's text differs.
+constexpr int kTextDiffers = 3;
 
 // Progress and messages of the diagnostic go to stderr, one line a page.
 class CStderrReceiver final : public IConversionReceiver {
@@ -40,6 +44,40 @@ public:
     }
 };
 
+// UTF-16 as UTF-8 for the report (lone surrogates as U+FFFD).
+std::string Utf8Of(const std::u16string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// --check-text: one line per page whose text differs, then the total.
+int ReportAudit(const CPageTextAudit& audit, int pages)
+{
+    for (const auto& failure : audit.Failures())
+        std::printf("page %d: missing %zu [%s] extra %zu [%s]\n", failure.page, failure.result.missing.size(),
+                    Utf8Of(failure.result.missing).c_str(), failure.result.extra.size(),
+                    Utf8Of(failure.result.extra).c_str());
+    std::printf("checked %zu characters on %d pages: %zu pages differ\n", audit.CheckedCharacters(), pages,
+                audit.Failures().size());
+    return audit.Failures().empty() ? 0 : kTextDiffers;
+}
+
 int Fail(const std::string& text)
 {
     std::fprintf(stderr, "paperwell-cli: %s\n", text.c_str());
@@ -51,7 +89,7 @@ int Fail(const std::string& text)
 int RunToRtf(const std::vector<std::string>& args)
 {
     std::vector<std::string> positional;
-    bool frames = false, deleteGraphics = false, timings = false;
+    bool frames = false, deleteGraphics = false, timings = false, checkText = false;
     int from = 0, to = 0;
     bool allPages = true;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -62,6 +100,8 @@ int RunToRtf(const std::vector<std::string>& args)
             deleteGraphics = true;
         else if (arg == "--timings")
             timings = true;
+        else if (arg == "--check-text")
+            checkText = true;
         else if (arg == "--pages" && i + 1 < args.size()) {
             if (!ParsePageRange(args[++i], from, to)) {
                 std::fprintf(stderr, "paperwell-cli: --pages wants FROM-TO\n");
@@ -76,7 +116,7 @@ int RunToRtf(const std::vector<std::string>& args)
     }
     if (positional.size() != 2) {
         std::fprintf(stderr, "Usage: paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics] "
-                             "[--pages FROM-TO] [--timings]\n");
+                             "[--pages FROM-TO] [--timings] [--check-text]\n");
         return 2;
     }
     const std::string& pdfPath = positional[0];
@@ -128,6 +168,9 @@ int RunToRtf(const std::vector<std::string>& args)
         job.picturePath = picturePath;
         job.receiver = &receiver;
         job.timings = &stageTimes;
+        CPageTextAudit audit;
+        if (checkText)
+            job.textAudit = &audit;
         std::string message;
         const PageLoopResult result = ConvertPages(job, message);
         ClearPageText();
@@ -139,6 +182,8 @@ int RunToRtf(const std::vector<std::string>& args)
                 error = CopyToNewFile(rtfPath, outPath);
             if (error != 0)
                 status = Fail(outPath + ": " + SystemErrorText(error));
+            else if (checkText)
+                status = ReportAudit(audit, stageTimes.pages);
         }
         if (timings) {
             std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s\n",

@@ -18,6 +18,7 @@
 #include "conversion/stop_gate.h"
 #include "platform/system_error.h"
 #include "rtf/rtf_writer.h"
+#include "rtf/text_audit.h"
 #include "rtf/text_run.h"
 
 namespace {
@@ -56,21 +57,38 @@ void PredictBitmapSize(PDFDoc* doc, int page, int dpi, int& width, int& height)
     height = static_cast<int>(h + 0.5);
 }
 
-bool KeepItem(const CTextItem& item, int W, int H, bool flow)
+// The glyph shows on the page: its box reaches onto it horizontally, its
+// baseline lies on it.
+bool KeepItem(const CTextItem& item, int W, int H)
 {
     const double right = item.x + item.width;
-    if (flow)
-        return item.x >= 0 && right <= W && item.y - item.height >= 0 && item.y <= H;
     return item.x <= W && right >= 0 && item.y >= 0 && item.y <= H;
 }
 
 void FilterPageItems(int W, int H, bool flow)
 {
     auto& items = PageTextItems();
+    // Flow mode keeps every glyph that shows on the page, as frame mode does:
+    // one that only reaches over an edge is part of its line and would
+    // otherwise be lost. A glyph starting left of the page is moved onto it,
+    // because flowing paragraphs have no negative indents.
     items.erase(std::remove_if(items.begin(), items.end(),
-                               [&](const CTextItem& item) { return !KeepItem(item, W, H, flow); }),
+                               [&](const CTextItem& item) { return !KeepItem(item, W, H); }),
                 items.end());
+    if (flow)
+        for (CTextItem& item : items)
+            item.x = std::max(item.x, 0.0);
     items.shrink_to_fit();
+}
+
+// The audit counts every item that shows on the page.
+void NoteVisibleItems(CPageTextAudit& audit, int W, int H)
+{
+    std::vector<CTextItem> visible;
+    for (const CTextItem& item : PageTextItems())
+        if (KeepItem(item, W, H))
+            visible.push_back(item);
+    audit.NoteItems(visible);
 }
 
 void CollectPageRuns(CRtfWriter& writer, bool flow)
@@ -162,6 +180,8 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
         }
 
         start = Clock::now();
+        if (job.textAudit)
+            NoteVisibleItems(*job.textAudit, width, height);
         FilterPageItems(width, height, flow);
         JoinSpacingAccents();
         if (flow)
@@ -174,7 +194,13 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
             job.timings->layout += SecondsSince(start);
 
         start = Clock::now();
+        std::string pageRtf;
+        if (job.textAudit)
+            writer.EchoBodyInto(&pageRtf);
         const int error = writer.WritePage(page, pagePicture);
+        writer.EchoBodyInto(nullptr);
+        if (job.textAudit && error == 0)
+            job.textAudit->CheckPage(page, pageRtf);
         if (job.timings) {
             job.timings->write += SecondsSince(start);
             ++job.timings->pages;

@@ -8,6 +8,7 @@ class PDFDoc;
 class CCaptureOutputDev;
 class CRtfWriter;
 class IConversionReceiver;
+class CPageTextAudit;
 
 // Seconds spent in each stage, summed over the pages (for the benchmarks).
 struct PageLoopTimings {
@@ -28,6 +29,8 @@ struct PageLoopJob {
     std::string picturePath;               // the run's picture file
     IConversionReceiver* receiver = nullptr;
     PageLoopTimings* timings = nullptr;    // optional
+    // Optional: checks that every item on the page is written exactly once.
+    CPageTextAudit* textAudit = nullptr;
 };
 
 enum class PageLoopResult {

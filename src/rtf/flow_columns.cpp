@@ -16,10 +16,10 @@ namespace {
 // Exact spacing of one empty filler paragraph (twips).
 constexpr int32_t kFillerSpacing = 213;
 // A line closer than this share of its line height to the previous baseline
-// is written at that spacing and lowered instead.
+// is a close line.
 constexpr double kCloseLineShare = 0.75;
-// Twips of font size per half-point of lowering for a close line.
-constexpr int32_t kLoweringDivisor = 100;
+// The smallest spacing a paragraph is written with (twips).
+constexpr int64_t kLeastSpacing = 1;
 
 constexpr const char* kSectionContinues = "\\pard\\sect\\sectd\\sbknone";
 constexpr const char* kFillerEnd = "\\fs18\\cf0\\par";
@@ -101,8 +101,10 @@ int CRtfWriter::WriteColumnSection(const CRunBlock& block)
     if (int rc = WriteBody(layout))
         return rc;
     // Every column starts from the baseline reached before the block; on the
-    // page's first block that is the page's top edge.
+    // page's first block that is the page's top edge. The block ends at the
+    // lowest baseline a column reached.
     const int32_t start = lastBaseline;
+    reachedBaseline_ = start;
     for (size_t c = 0; c < block.columns.size(); ++c) {
         if (c > 0)
             if (int rc = WriteBody("\\column"))
@@ -112,7 +114,7 @@ int CRtfWriter::WriteColumnSection(const CRunBlock& block)
         if (int rc = WriteFlowColumn(block.columns[c], block.columns[c].boundary))
             return rc;
     }
-    lastBaseline = block.endBaseline;
+    lastBaseline = std::max(block.endBaseline, reachedBaseline_);
     return 0;
 }
 
@@ -133,15 +135,17 @@ int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
         const int64_t d = static_cast<int64_t>(r.bottom) - lastBaseline;
         const CLineText line(r, columnRight);
         int rc = 0;
-        if (d < 0) {
-            // The line lies above the text already written (a block that starts
-            // higher than the previous one ended). Flowing text cannot go back
-            // up, so it follows as the next line at its own full height rather
-            // than with a negative or overlapping spacing.
-            rc = WriteBody(line.Start(indent, h) + line.text + "\\par");
-        } else if (d < m) {
-            rc = WriteBody(line.Start(indent, m) + "\\dn" +
-                           std::to_string(r.size / kLoweringDivisor) + line.text + "\\dn0\\par");
+        int64_t advance = d;
+        if (d < m) {
+            // A line closer to the previous one than its own height (a
+            // subscript line, a plot drawn with text) advances exactly its
+            // distance: the reader draws text taller than an exact spacing
+            // without clipping it, and any larger spacing would push every
+            // later line of the page down, and the page over its end. A line
+            // above the text already written (flowing text cannot go back up)
+            // advances the least step.
+            advance = std::max<int64_t>(d, kLeastSpacing);
+            rc = WriteBody(line.Start(indent, advance) + line.text + "\\par");
         } else if (d <= h) {
             rc = WriteBody(line.Start(indent, d) + line.text + "\\par");
         } else {
@@ -157,7 +161,9 @@ int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
         }
         if (rc)
             return rc;
-        lastBaseline = r.bottom;
+        // Where the line really stands: the next spacing is measured from it.
+        lastBaseline = static_cast<int32_t>(lastBaseline + advance);
+        reachedBaseline_ = std::max(reachedBaseline_, lastBaseline);
     }
     return 0;
 }

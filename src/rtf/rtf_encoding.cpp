@@ -58,10 +58,14 @@ CAppendedText AppendItemText(const CTextItem& item, std::string& text)
         if (second == 0) {
             AppendCodeUnit(first, text);
         } else if (first != 0) {
-            // Two units (a surrogate pair or two letters): RTF's \u takes one
-            // UTF-16 unit, so each gets its own marker.
+            // Two units or more (a surrogate pair, a ligature's letters): RTF's
+            // \u takes one UTF-16 unit, so each gets its own marker. The code
+            // holds the first two; the rest of the text follows, or it would
+            // be lost.
             AppendCodeUnit(first, text);
             AppendCodeUnit(second, text);
+            for (size_t i = 2; i < item.text.size() && item.text[i] != 0; ++i)
+                AppendCodeUnit(item.text[i], text);
         }
     } else {
         std::string converted;

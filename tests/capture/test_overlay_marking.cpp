@@ -61,6 +61,15 @@ void MarkOverlapsPairwise(std::vector<CTextItem>& items, bool skipMarkedSources 
             CTextItem& P = items[p];
             if (p == s || P.layoutMark != 0)
                 continue;
+            // A raised or lowered letter drawn right after its neighbour is
+            // part of the word, not laid over it.
+            auto raised = [](const CTextItem& base, const CTextItem& letter) {
+                const double reach = 0.25 * base.height;
+                return letter.height <= base.height && letter.x > base.x + base.width / 2 &&
+                       letter.y - letter.height >= base.y - base.height - reach && letter.y <= base.y + reach;
+            };
+            if ((p == s + 1 && raised(S, P)) || (s == p + 1 && raised(P, S)))
+                continue;
             if (!(S.y - S.height <= P.y && P.x + P.width >= S.x && S.x + S.width >= P.x &&
                   P.y - P.height <= S.y))
                 continue;

@@ -248,3 +248,19 @@ TEST(RunBlocksTest, IndexedLineScanEqualsScanFromStart)
             ASSERT_EQ(runs[i].placed, literal[i].placed);
     }
 }
+
+TEST(RunBlocksTest, ABlockHoldsAtMostTwelveColumns)
+{
+    // Marks of a plot drawn with text, each on its own baseline and beside
+    // all earlier ones: a block of 55 columns did not survive being stored as
+    // a Word document. The thirteenth starts the next block.
+    RunList runs;
+    for (int i = 0; i < 13; ++i)
+        runs.push_back(MakeRun(std::to_string(i), 500 + 800 * i, 700 + 800 * i, 1000 + 40 * i));
+    std::vector<CRunBlock> blocks;
+    BuildBlocks(runs, kPageWidth, blocks);
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].columns.size(), 12u);
+    ASSERT_EQ(blocks[1].columns.size(), 1u);
+    EXPECT_EQ(Texts(blocks[1].columns[0]), (std::vector<std::string>{"{12}"}));
+}

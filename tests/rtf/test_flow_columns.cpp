@@ -73,13 +73,36 @@ TEST_F(FlowColumnsTest, NextAndCloseLines)
 {
     writer_.lastBaseline = 1000;
     writer_.inColumnSection = 1;  // no section break in front
-    CRunColumn column =
-        Column({FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300), FlowRun("same", 1440, 1300)});
+    // A close line (100 twips below, less than 0.75 of its 240) advances
+    // exactly its distance, so that the lines after it keep their baselines;
+    // a run on the same baseline advances the least step.
+    CRunColumn column = Column({FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300),
+                                FlowRun("same", 1440, 1300), FlowRun("after", 1440, 1540)});
     ASSERT_EQ(writer_.WriteFlowColumn(column, 0), 0);
     EXPECT_EQ(Body(), "\\pard\\li1440\\ri0\\sl-200\\slmult0 {next}\\par"
-                      "\\pard\\li1440\\ri0\\sl-180\\slmult0 \\dn2{close}\\dn0\\par"
-                      "\\pard\\li1440\\ri0\\sl-180\\slmult0 \\dn2{same}\\dn0\\par");
-    EXPECT_EQ(writer_.lastBaseline, 1300);
+                      "\\pard\\li1440\\ri0\\sl-100\\slmult0 {close}\\par"
+                      "\\pard\\li1440\\ri0\\sl-1\\slmult0 {same}\\par"
+                      "\\pard\\li1440\\ri0\\sl-239\\slmult0 {after}\\par");
+    EXPECT_EQ(writer_.lastBaseline, 1540);
+}
+
+TEST_F(FlowColumnsTest, PlotOfCloseLinesAdvancesNoMoreThanThePdf)
+{
+    // Forty lines 40 twips apart (a plot drawn with text): together they
+    // advance exactly the PDF's 1600 twips; written 0.75 of a line each they
+    // would have taken 7200 and pushed the page over its end.
+    writer_.lastBaseline = 1000;
+    writer_.inColumnSection = 1;
+    RunList runs;
+    for (int i = 1; i <= 40; ++i)
+        runs.push_back(FlowRun(".", 1440 + 10 * i, 1000 + 40 * i));
+    ASSERT_EQ(writer_.WriteFlowColumn(Column(runs), 0), 0);
+    EXPECT_EQ(writer_.lastBaseline, 2600);
+    const std::string body = Body();
+    size_t spacings = 0;
+    for (size_t at = body.find("\\sl-40\\"); at != std::string::npos; at = body.find("\\sl-40\\", at + 1))
+        ++spacings;
+    EXPECT_EQ(spacings, 40u);
 }
 
 TEST_F(FlowColumnsTest, LineExactlyOneLineHeightBelowHasNoFiller)
@@ -102,16 +125,18 @@ TEST_F(FlowColumnsTest, IndentIsRelativeToTheColumnBoundary)
 
 // A baseline above the last one must never give a negative or shrinking
 // spacing: the line follows at its own height.
-TEST_F(FlowColumnsTest, LineAboveTheLastBaselineFollowsAtFullLineHeight)
+TEST_F(FlowColumnsTest, LineAboveTheLastBaselineAdvancesTheLeastStep)
 {
+    // Flowing text cannot go back up: the line follows one twip down, and the
+    // next line is measured from where that one stands.
     writer_.lastBaseline = 8000;
     writer_.inColumnSection = 1;
-    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 5400)}), 0), 0);
+    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 8241)}), 0), 0);
     std::string body = Body();
-    EXPECT_EQ(body, "\\pard\\li0\\ri0\\sl-240\\slmult0 {up}\\par"
-                    "\\pard\\li0\\ri0\\sl-200\\slmult0 {on}\\par");
+    EXPECT_EQ(body, "\\pard\\li0\\ri0\\sl-1\\slmult0 {up}\\par"
+                    "\\pard\\li0\\ri0\\sl-240\\slmult0 {on}\\par");
     EXPECT_EQ(body.find("\\sl--"), std::string::npos);
-    EXPECT_EQ(writer_.lastBaseline, 5400);
+    EXPECT_EQ(writer_.lastBaseline, 8241);
 }
 
 TEST_F(FlowColumnsTest, OnlyLaterBlocksStartWithAContinuousSectionBreak)

@@ -134,3 +134,14 @@ TEST(RtfEncoding, FontTableNamesCannotBreakTheTable)
 }
 
 } // namespace
+
+TEST(RtfEncoding, CharacterCodeTextLongerThanTheCodeKeepsEveryUnit)
+{
+    // A glyph read as three letters: the code holds the first two, the third
+    // must follow rather than be lost.
+    CTextItem item;
+    item.useCharCode = 1;
+    item.text = u"\x0644\x0644\x0647";
+    item.charCode = 0x0644u | (0x0644u << 16);
+    EXPECT_EQ(Encoded({item}), "\\u1604x\\u1604x\\u1607x");
+}
