@@ -81,16 +81,6 @@ void FilterPageItems(int W, int H, bool flow)
     items.shrink_to_fit();
 }
 
-// The audit counts every item that shows on the page.
-void NoteVisibleItems(CPageTextAudit& audit, int W, int H)
-{
-    std::vector<CTextItem> visible;
-    for (const CTextItem& item : PageTextItems())
-        if (KeepItem(item, W, H))
-            visible.push_back(item);
-    audit.NoteItems(visible);
-}
-
 void CollectPageRuns(CRtfWriter& writer, bool flow)
 {
     for (const CTextItem& item : PageTextItems()) {
@@ -180,10 +170,12 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
         }
 
         start = Clock::now();
-        if (job.textAudit)
-            NoteVisibleItems(*job.textAudit, width, height);
         FilterPageItems(width, height, flow);
         JoinSpacingAccents();
+        // The filter keeps every glyph that shows on the page; the check
+        // counts them once their accents are joined.
+        if (job.textAudit)
+            job.textAudit->NoteItems(PageTextItems());
         if (flow)
             MarkPageItems();
         CollectPageRuns(writer, flow);
