@@ -144,10 +144,8 @@ private:
         } else if (word == "plain") {
             stack_.back().clear();
             SetWord(stack_.back(), word, "\\plain");
-            currentStyle_.reset();
         } else {
             SetWord(stack_.back(), word, "\\" + word + number);
-            currentStyle_.reset();
         }
     }
 
@@ -171,33 +169,24 @@ private:
         out_.tokens.push_back(std::move(token));
     }
 
+    // The index of the style in force among the line's distinct styles.
     size_t StyleIndex()
     {
         const std::string spelled = Spelled(stack_.back());
-        if (!currentStyle_.valid || lastSpelled_ != spelled) {
-            size_t index = out_.styles.size();
-            for (size_t i = 0; i < out_.styles.size(); ++i)
-                if (out_.styles[i] == spelled)
-                    index = i;
-            if (index == out_.styles.size())
-                out_.styles.push_back(spelled);
-            lastSpelled_ = spelled;
-            currentStyle_.index = index;
-            currentStyle_.valid = true;
-        }
-        return currentStyle_.index;
+        if (lastStyle_ < out_.styles.size() && out_.styles[lastStyle_] == spelled)
+            return lastStyle_;
+        lastStyle_ = 0;
+        while (lastStyle_ < out_.styles.size() && out_.styles[lastStyle_] != spelled)
+            ++lastStyle_;
+        if (lastStyle_ == out_.styles.size())
+            out_.styles.push_back(spelled);
+        return lastStyle_;
     }
-
-    struct {
-        bool valid = false;
-        size_t index = 0;
-        void reset() { valid = false; }
-    } currentStyle_;
 
     std::string_view in_;
     size_t pos_ = 0;
     std::vector<CStyle> stack_;
-    std::string lastSpelled_;
+    size_t lastStyle_ = 0;
     CParsedLine out_;
 };
 
