@@ -26,7 +26,8 @@ struct CTextAuditResult {
     bool Clean() const { return missing.empty() && extra.empty(); }
 };
 
-// Multiset difference of the two character lists, each side sorted.
+// Multiset difference of the two character lists, each side sorted; the two
+// characters of a mirrored pair (brackets) count as one.
 CTextAuditResult CompareCharacters(std::u16string expected, std::u16string written);
 
 // Collects a page's items before it is written and compares them with the

@@ -51,6 +51,11 @@ TEST(TextAuditTest, ComparisonCountsEachCharacterAsOftenAsItOccurs)
     CTextAuditResult twice = CompareCharacters(u"ab", u"abb");
     EXPECT_TRUE(twice.missing.empty());
     EXPECT_EQ(twice.extra, u"b");
+    // A bracket drawn in right-to-left text is stored as its mirror image.
+    EXPECT_TRUE(CompareCharacters(u"(1\u05d0", u"\u05d01)").Clean());
+    EXPECT_TRUE(CompareCharacters(u"a<[", u"]>a").Clean());
+    EXPECT_EQ(CompareCharacters(u"(a", u"(b").missing, u"a");
+    EXPECT_EQ(CompareCharacters(u"((", u"(").missing, u"(");
 }
 
 TEST(TextAuditTest, PageAuditKeepsOnlyFailingPages)
