@@ -10,6 +10,7 @@
 #include "conversion/settings.h"
 #include "rtf/bidi_text.h"
 #include "rtf/rtf_writer.h"
+#include "rtf/tabbed_row.h"
 
 namespace {
 
@@ -79,6 +80,11 @@ int CRtfWriter::WriteBlocks()
         if (block.columns.size() == 1) {
             inColumnSection = 0;
             rc = WriteFlowColumn(block.columns[0], block.columns[0].boundary);
+        } else if (FitsOneTabbedLine(block)) {
+            inColumnSection = 0;
+            CRunColumn line;
+            line.runs.push_back(TabbedLine(block, block.columns[0].boundary));
+            rc = WriteFlowColumn(line, block.columns[0].boundary);
         } else if (block.columns.size() > 1) {
             inColumnSection = 1;
             rc = WriteColumnSection(block);

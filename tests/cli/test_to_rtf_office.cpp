@@ -220,3 +220,16 @@ TEST_F(ToRtfOfficeTest, WordsSetOneByOneStartWhereTheyStoodInFrameMode)
     ASSERT_EQ(offsets.size(), 2u * 48 * 8);
     EXPECT_EQ(CountWithin(offsets, 30), offsets.size());
 }
+
+TEST_F(ToRtfOfficeTest, WordsSetOneByOneKeepTheirPlacesInFlowModeWithoutColumnSections)
+{
+    // Each line is a block of eight one-line columns: written as one tabbed
+    // line, not as a section of eight columns.
+    const std::string back = RoundTrip("word_by_word.pdf", "", "flowwords");
+    const ShellResult sections = RunShell("grep -c 'cols[2-9]' " + Quoted(folder + "/flowwords.rtf"));
+    EXPECT_EQ(sections.out, "0\n");
+    const auto offsets = LineStartOffsets(FixturePath("word_by_word.pdf"), back, 2, 15);
+    ASSERT_EQ(offsets.size(), 2u * 48 * 8);
+    EXPECT_GE(CountWithin(offsets, 30), offsets.size() * 95 / 100);
+    EXPECT_EQ(CountWithin(offsets, 60), offsets.size());
+}
