@@ -15,7 +15,7 @@ packages=(
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-microhei
   libreoffice-writer-nogui xdg-utils
   # tests
-  poppler-utils qpdf
+  poppler-utils qpdf zlib1g-dev
 )
 
 missing=()

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "conversion/worker_limits.h"
+
 const char* const kCliUsage =
     "Usage: paperwell-cli [options] FILE.pdf... [-o DIR]\n"
     "Converts PDF files into Word documents that keep the look of the pages.\n"
@@ -21,6 +23,10 @@ const char* const kCliUsage =
     "      --password PW     user password for encrypted PDFs (otherwise asked\n"
     "                        on the terminal, up to five times)\n"
     "      --format FMT      doc (default), docx or rtf\n"
+    "      --page-timeout S  give up a file whose page takes longer than S\n"
+    "                        seconds (default 60; 0: no limit)\n"
+    "      --memory-limit MB memory for converting one file (default 1536;\n"
+    "                        0: no limit)\n"
     "  -q, --quiet           no log lines and no progress bar\n"
     "  -h, --help            this text\n"
     "      --version         the program's version\n"
@@ -116,6 +122,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 error = "--format wants doc, docx or rtf";
                 return false;
             }
+        } else if (arg == "--page-timeout" || arg == "--memory-limit") {
+            if (!needValue(value))
+                return false;
+            int number = 0;
+            if (!ParseInt(value, number)) {
+                error = arg + " wants a whole number";
+                return false;
+            }
+            (arg == "--page-timeout" ? options.pageSeconds : options.memoryMegabytes) = number;
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -134,6 +149,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
     }
     if (options.showHelp || options.showVersion)
         return true;
+    // A limit so small that no worker could even start is no limit the user meant.
+    if (options.memoryMegabytes > 0 && options.memoryMegabytes < kMinWorkerMegabytes) {
+        error = "--memory-limit wants at least " + std::to_string(kMinWorkerMegabytes) + " MB (or 0)";
+        return false;
+    }
     if (options.inputs.empty()) {
         error = "no PDF file given";
         return false;

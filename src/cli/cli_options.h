@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "conversion/settings.h"
+#include "conversion/worker_limits.h"
 
 // What the command line asked for.
 struct CliOptions {
@@ -16,6 +17,8 @@ struct CliOptions {
     bool hasPassword = false;
     std::string password;
     OutputFormat format = OutputFormat::Doc;
+    int pageSeconds = kDefaultPageSeconds;          // time budget of one page; 0 = none
+    int memoryMegabytes = kDefaultWorkerMegabytes;  // of the process converting a file; 0 = none
     bool quiet = false;
     bool showHelp = false;
     bool showVersion = false;

@@ -4,11 +4,19 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <filesystem>
 
+#include "conversion/run_passwords.h"
 #include "conversion/settings.h"
+#include "conversion/worker_limits.h"
 
 namespace {
+
+// The terminal's settings while a prompt has its echo off.
+std::atomic<int> promptTerminal {-1};
+termios promptSaved {};
 
 constexpr int kBarWidth = 30;
 // Longest status text shown beside the bar; longer texts keep their end.
@@ -78,20 +86,21 @@ int CCliReceiver::CollectSettings()
     g_settings.fromPage = options_.fromPage;
     g_settings.toPage = options_.toPage;
     g_outputFormat = options_.format;
+    g_workerLimits.pageSeconds = options_.pageSeconds;
+    g_workerLimits.memoryMegabytes = options_.memoryMegabytes;
+    // The password of the command line is tried on every encrypted file.
+    if (options_.hasPassword)
+        RememberRunPassword(options_.password);
+    // Missing folders of -o are made, as the wizard's folder check makes
+    // them; the run reports a folder that still cannot be used.
+    std::error_code ec;
+    std::filesystem::create_directories(options_.outputFolder, ec);
     return static_cast<int>(g_inputNames.size());
 }
 
 bool CCliReceiver::AskPassword(const std::string& attemptLine, std::string& password)
 {
-    // A password given on the command line is the first answer; after it the
-    // terminal is asked, as a dialog would ask again.
-    if (options_.hasPassword && !passwordOffered_) {
-        passwordOffered_ = true;
-        if (!options_.password.empty()) {
-            password = options_.password;
-            return true;
-        }
-    }
+    // The password of the command line was tried before any prompt.
     ClearBar();
     // The prompt refuses an empty entry, like the dialog does.
     for (;;) {
@@ -159,6 +168,8 @@ bool ReadPasswordFromTerminal(const std::string& prompt, std::string& password)
     termios silent = saved;
     silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     silent.c_lflag |= ECHONL;
+    promptSaved = saved;
+    promptTerminal.store(tty);
     tcsetattr(tty, TCSAFLUSH, &silent);
     (void)!write(tty, prompt.data(), prompt.size());
 
@@ -172,10 +183,18 @@ bool ReadPasswordFromTerminal(const std::string& prompt, std::string& password)
         }
         line.push_back(c);
     }
+    promptTerminal.store(-1);
     tcsetattr(tty, TCSAFLUSH, &saved);
     close(tty);
     if (!gotLine)
         return false;
     password = line;
     return true;
+}
+
+void RestoreTerminalAfterPrompt()
+{
+    const int tty = promptTerminal.exchange(-1);
+    if (tty >= 0)
+        tcsetattr(tty, TCSANOW, &promptSaved);
 }

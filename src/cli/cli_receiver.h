@@ -31,7 +31,6 @@ private:
     std::FILE* err_;
     bool barEnabled_ = false;
     bool barShown_ = false;
-    bool passwordOffered_ = false;
     int fileCount_ = 0;
     int filesDone_ = 0;
     int percent_ = 0;
@@ -42,3 +41,7 @@ private:
 // Reads a line from the terminal without echo; false without a terminal or
 // at end of input.
 bool ReadPasswordFromTerminal(const std::string& prompt, std::string& password);
+
+// Gives the terminal its echo back if a password prompt is open; for a
+// program that ends in the middle of one.
+void RestoreTerminalAfterPrompt();

@@ -6,18 +6,18 @@
 #include "cli/cli_options.h"
 #include "cli/cli_receiver.h"
 #include "cli/commands.h"
+#include "cli/termination.h"
 #include "conversion/conversion_worker.h"
 #include "conversion/settings.h"
 
 namespace {
 
 // Ctrl-C asks for a stop exactly like the Stop button; a second one ends the
-// program at once.
+// program at once, as SIGTERM does.
 void OnInterrupt(int)
 {
     if (g_settings.stopRequested.load() != 0) {
-        signal(SIGINT, SIG_DFL);
-        raise(SIGINT);
+        RequestTermination();
         return;
     }
     g_settings.stopRequested.store(1);
@@ -31,7 +31,6 @@ void InstallInterruptHandler()
     // No SA_RESTART: a password prompt waiting on the terminal gives up.
     action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 } // namespace
@@ -54,6 +53,7 @@ int RunConvert(const std::vector<std::string>& args)
         return 0;
     }
 
+    StartTerminationWatch();
     InstallInterruptHandler();
     g_settings.stopRequested = 0;
     CCliReceiver receiver(options, stdout, stderr);

@@ -1,29 +1,22 @@
 #include "conversion/batch_driver.h"
 
-#include <GlobalParams.h>
-#include <PDFDoc.h>
 #include <malloc.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
-#include "conversion/page_loop.h"
-#include "conversion/pdf_library.h"
-#include "conversion/pdf_open.h"
+#include "conversion/file_to_rtf.h"
 #include "conversion/receiver.h"
+#include "conversion/run_passwords.h"
 #include "conversion/settings.h"
 #include "conversion/stop_gate.h"
 #include "conversion/word_store.h"
+#include "conversion/worker_limits.h"
+#include "conversion/worker_process.h"
 #include "platform/disk_space.h"
-#include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "platform/utf16_length.h"
-#include "rtf/rtf_writer.h"
 
 namespace {
 
@@ -32,36 +25,6 @@ constexpr uint64_t kPictureSpaceKib = 5120;
 // Longest output base (folder + name) whose ".doc" names still fit the
 // classic 260-unit path buffer with a "(k)" suffix.
 constexpr size_t kMaxOutputBaseUnits = 251;
-
-// The run's picture file goes away on every way out of the run.
-class CPictureFile {
-public:
-    explicit CPictureFile(std::string path) : path_(std::move(path)) {}
-    ~CPictureFile() { if (!path_.empty()) unlink(path_.c_str()); }
-    const std::string& Path() const { return path_; }
-private:
-    std::string path_;
-};
-
-// Everything one file owns, destroyed device first, then the document, then
-// the library parameters, whatever path leaves the file.
-struct CFileObjects {
-    std::unique_ptr<CRtfWriter> writer;
-    std::unique_ptr<CCaptureOutputDev> device;
-    COpenedPdf pdf;
-    std::unique_ptr<CPdfLibrary> library;
-
-    ~CFileObjects() { Release(); }
-    void Release()
-    {
-        writer.reset();
-        device.reset();
-        pdf.document.reset();
-        library.reset();
-    }
-};
-
-enum class FileOutcome { Converted, Failed, StopRun, AbortRun };
 
 struct FileNames {
     std::string name;        // base name + ".pdf"
@@ -74,8 +37,20 @@ FileNames NamesOf(const std::string& path)
     return {base + ".pdf", g_outputSubfolder + "/" + base};
 }
 
-FileOutcome ConvertOneFile(const std::string& path, const std::string& picturePath,
-                           IConversionReceiver* receiver)
+// The RTF made by the worker goes on every way out of the file.
+class CRtfFile {
+public:
+    explicit CRtfFile(std::string path) : path_(std::move(path)) {}
+    ~CRtfFile() { if (!path_.empty()) unlink(path_.c_str()); }
+    const std::string& Path() const { return path_; }
+private:
+    std::string path_;
+};
+
+// The names, the log and the store step stay in the run; opening the PDF and
+// converting its pages to RTF happen in a worker process, so that whatever
+// the PDF does to the library ends there.
+FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receiver)
 {
     const FileNames names = NamesOf(path);
     const std::string& N = names.name;
@@ -89,95 +64,45 @@ FileOutcome ConvertOneFile(const std::string& path, const std::string& picturePa
     SendLog(receiver, started);
     SendProgress(receiver, started.c_str(), 0);
 
-    int first = 0, last = 0;
     if (g_settings.allPages == 0) {
-        first = g_settings.fromPage;
-        last = g_settings.toPage;
+        const int first = g_settings.fromPage, last = g_settings.toPage;
         if (first > last || first < 0 || last < 0) {
             SendLog(receiver, N + " :Page range is incorrect. Please try again.");
             return FileOutcome::Failed;
         }
     }
 
-    CFileObjects file;
-    file.library = std::make_unique<CPdfLibrary>();
-    if (OpenPdfWithPassword(path, file.pdf, receiver) == 0) {
-        SendLog(receiver, N + " :Error - Cannot open PDF file.");
-        return FileOutcome::Failed;
-    }
-    if (StopRequested())
-        return FileOutcome::StopRun;
-
-    const std::string rtfPath = MakeTempPath();
-    const uint64_t rtfSpaceKib = 2 * (static_cast<uint64_t>(file.pdf.fileSize) / 1024);
-    if (HasFreeSpace(rtfPath, rtfSpaceKib) == 0) {
-        SendLog(receiver, "Error : Low disk space.");
-        return FileOutcome::AbortRun;
-    }
-    file.writer = std::make_unique<CRtfWriter>(receiver);
-    if (!file.writer->OpenDocument(rtfPath)) {
-        SendLog(receiver, "Error : Cannot create new file.");
-        return FileOutcome::AbortRun;
-    }
-
-    const int pageCount = file.pdf.document->getNumPages();
-    if (g_settings.allPages == 0) {
-        first = std::max(first, 1);
-        last = std::min(last, pageCount);
-    } else {
-        first = 1;
-        last = pageCount;
-    }
-    if (first > last) {
-        SendLog(receiver, N + " :Page range is incorrect. Please try again.");
-        return FileOutcome::Failed;
-    }
-
-    file.device = std::make_unique<CCaptureOutputDev>();
-    file.device->startDoc(file.pdf.document.get());
-
-    PageLoopJob job;
-    job.document = file.pdf.document.get();
-    job.device = file.device.get();
-    job.writer = file.writer.get();
-    job.firstPage = first;
-    job.lastPage = last;
+    FileRtfJob job;
+    job.path = path;
     job.name = N;
-    job.picturePath = picturePath;
-    job.receiver = receiver;
-    std::string message;
-    const PageLoopResult pages = ConvertPages(job, message);
-    bool fileOk = pages == PageLoopResult::Done;
-
-    ClearPageText();
-    if (pages == PageLoopResult::Stopped || StopRequested())
+    job.passwords = RunPasswords();
+    job.pageSeconds = g_workerLimits.pageSeconds;
+    FileRtfResult converted = ConvertFileInWorker(job, g_workerLimits.memoryMegabytes, receiver);
+    const CRtfFile rtf(converted.rtfPath);
+    // A password typed for this file is the first guess for the next ones.
+    RememberRunPassword(converted.openedWith);
+    if (converted.outcome == FileOutcome::StopRun || StopRequested())
         return FileOutcome::StopRun;
-
-    if (fileOk) {
-        const int error = file.writer->FinishDocument();
-        if (error != 0) {
-            message = N + " :Error - " + SystemErrorText(error);
-            fileOk = false;
-        }
+    if (converted.outcome != FileOutcome::Converted) {
+        if (!converted.message.empty())
+            SendLog(receiver, converted.message);
+        return converted.outcome;
     }
-    std::string storedPath;
-    if (fileOk)
-        fileOk = StoreWordDocument(rtfPath, names.outputBase, N, receiver, storedPath, message);
 
-    if (fileOk) {
+    std::string storedPath, message;
+    const bool stored = StoreWordDocument(rtf.Path(), names.outputBase, N, receiver, storedPath, message);
+    if (stored) {
         SendLog(receiver, N + " :Conversion complete.");
         SendProgress(receiver, nullptr, 100);
         SendLog(receiver, N + " :Saved as " + storedPath);
         g_convertedFiles.push_back(storedPath);
-        file.Release();
         SendProgress(receiver, nullptr, kFileDoneProgress);
     } else {
         SendLog(receiver, message);
-        file.Release();
     }
-    // Give the pages' memory back before the next file.
+    // Give the store step's memory back before the next file.
     malloc_trim(0);
-    return fileOk ? FileOutcome::Converted : FileOutcome::Failed;
+    return stored ? FileOutcome::Converted : FileOutcome::Failed;
 }
 
 int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
@@ -185,8 +110,9 @@ int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
     g_convertedFiles.clear();
     int runResult = 1;
 
-    CPictureFile picture(MakeTempPath());
-    const std::string& picturePath = picture.Path();
+    // The pictures are made by the workers inside this folder; the run only
+    // checks that it can hold them.
+    const std::string picturePath = MakeTempPath();
     if (picturePath.find('/', 1) == std::string::npos) {
         SendLog(receiver, "Error : Cannot create temporary file.");
         return 0;
@@ -201,7 +127,7 @@ int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
         // only after opening it.
         if (!frameMode && StopRequested())
             return 1;
-        switch (ConvertOneFile(path, picturePath, receiver)) {
+        switch (ConvertOneFile(path, receiver)) {
         case FileOutcome::Converted:
             break;
         case FileOutcome::Failed:

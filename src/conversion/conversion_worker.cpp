@@ -8,6 +8,7 @@
 #include "conversion/batch_driver.h"
 #include "conversion/gated_receiver.h"
 #include "conversion/receiver.h"
+#include "conversion/run_passwords.h"
 #include "conversion/settings.h"
 #include "conversion/word_store.h"
 
@@ -47,6 +48,8 @@ std::string DatedSubfolder(const std::string& outputFolder, std::time_t when)
 int ConversionWorker(IConversionReceiver* frontEnd)
 {
     CGatedReceiver receiver(frontEnd);
+    // The front end may name a password for the whole run while it fills in the settings.
+    ClearRunPasswords();
     const int fileCount = receiver.CollectSettings();
     receiver.RunStarted(fileCount);
 

@@ -103,7 +103,31 @@ void CollectPageRuns(CRtfWriter& writer, bool flow)
         writer.CollectBoxItem(flushItem, kPageDpi, 1);
 }
 
+// What the library's abort check looks at while it draws a page: a stop, or
+// the page's time budget running out.
+struct PageAbortState {
+    bool hasDeadline = false;
+    Clock::time_point deadline;
+};
+
+bool PastDeadline(const PageAbortState& state)
+{
+    return state.hasDeadline && Clock::now() >= state.deadline;
+}
+
+bool AbortPage(void* data)
+{
+    const auto* state = static_cast<const PageAbortState*>(data);
+    return g_settings.stopRequested.load() != 0 || PastDeadline(*state);
+}
+
 } // namespace
+
+std::string PageOverBudgetLine(const std::string& name, int page, int seconds)
+{
+    return name + " :Error - Page " + std::to_string(page) + " took longer than " + std::to_string(seconds) +
+           " seconds; the file was given up.";
+}
 
 int FallbackResolution(int dpi, int width, int height)
 {
@@ -121,10 +145,20 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
     CRtfWriter& writer = *job.writer;
     const int pageCount = job.lastPage - job.firstPage + 1;
     int dpi = kPageDpi;
+    PageAbortState abortState;
+    int budgetPage = 0;  // the page whose budget runs
 
     for (int page = job.firstPage; page <= job.lastPage;) {
         if (StopRequested())
             return PageLoopResult::Stopped;
+        // A page rendered again at a lower resolution keeps its first budget.
+        if (budgetPage != page) {
+            budgetPage = page;
+            abortState.hasDeadline = job.pageSeconds > 0;
+            abortState.deadline = Clock::now() + std::chrono::seconds(job.pageSeconds);
+            if (job.onPageStarted)
+                job.onPageStarted(page);
+        }
 
         // Lower the resolution before rendering rather than after: the result
         // is the same as rendering and retrying, without the huge discarded
@@ -138,11 +172,15 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
 
         ClearPageText();
         auto start = Clock::now();
-        job.document->displayPage(job.device, page, dpi, dpi, 0, false, true, false);
+        job.document->displayPage(job.device, page, dpi, dpi, 0, false, true, false, AbortPage, &abortState);
         if (job.timings)
             job.timings->render += SecondsSince(start);
         if (StopRequested())
             return PageLoopResult::Stopped;
+        if (PastDeadline(abortState)) {
+            message = PageOverBudgetLine(job.name, page, job.pageSeconds);
+            return PageLoopResult::OverBudget;
+        }
 
         SplashBitmap* bitmap = job.device->getBitmap();
         const int width = bitmap ? bitmap->getWidth() : 0;
@@ -184,6 +222,10 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
             SortLineRuns(PageRuns().lineRuns);
         if (job.timings)
             job.timings->layout += SecondsSince(start);
+        if (PastDeadline(abortState)) {
+            message = PageOverBudgetLine(job.name, page, job.pageSeconds);
+            return PageLoopResult::OverBudget;
+        }
 
         start = Clock::now();
         std::string pageRtf;

@@ -2,6 +2,7 @@
 // Converts a range of pages of an open PDF into the pages of an RTF writer:
 // render with the capture device, page picture, item filter, marking, run
 // collection, merging and ordering, WritePage, progress.
+#include <functional>
 #include <string>
 
 class PDFDoc;
@@ -31,13 +32,19 @@ struct PageLoopJob {
     PageLoopTimings* timings = nullptr;    // optional
     // Optional: checks that every item on the page is written exactly once.
     CPageTextAudit* textAudit = nullptr;
+    int pageSeconds = 0;                   // time budget of one page; 0 = none
+    std::function<void(int page)> onPageStarted;  // optional, before each page
 };
 
 enum class PageLoopResult {
     Done,         // every page written
     Stopped,      // stopRequested was seen
     WriteFailed,  // WritePage failed; `message` holds the file's error line
+    OverBudget,   // a page took longer than its budget; `message` says which
 };
+
+// The file's error line for a page over its time budget.
+std::string PageOverBudgetLine(const std::string& name, int page, int seconds);
 
 PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message);
 

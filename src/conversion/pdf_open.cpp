@@ -84,12 +84,27 @@ std::string PasswordAttemptLine(int attempt)
     return "Trying password for " + std::to_string(attempt) + suffix + " of 5 times.";
 }
 
-int OpenPdfWithPassword(const std::string& path, COpenedPdf& out, IConversionReceiver* receiver)
+int OpenPdfWithPassword(const std::string& path, COpenedPdf& out, IConversionReceiver* receiver,
+                        const std::vector<std::string>& firstTries, std::string* openedWith)
 {
     out = COpenedPdf {};
+    if (openedWith)
+        openedWith->clear();
     const std::optional<GooString> ownerPassword(GooString(""));
     auto document = OpenDocument(path, ownerPassword, GooString(""));
     int errorCode = ErrorCodeOf(*document);
+    std::string password;
+
+    for (const std::string& known : firstTries) {
+        if (errorCode != kEncryptedError)
+            break;
+        if (known.empty())
+            continue;
+        document.reset();
+        document = OpenWithTypedPassword(path, ownerPassword, known);
+        errorCode = ErrorCodeOf(*document);
+        password = known;
+    }
 
     for (int attempt = 1; errorCode == kEncryptedError && attempt <= kMaxPasswordAttempts; ++attempt) {
         std::string typed;
@@ -99,11 +114,14 @@ int OpenPdfWithPassword(const std::string& path, COpenedPdf& out, IConversionRec
         document.reset();
         document = OpenWithTypedPassword(path, ownerPassword, typed);
         errorCode = ErrorCodeOf(*document);
+        password = typed;
     }
 
     // A failed document has no catalog: nothing but its destruction is safe.
     if (errorCode != 0)
         return 0;
+    if (openedWith)
+        *openedWith = password;
     out.fileSize = document->getBaseStream()->getLength();
     out.document = std::move(document);
     return 1;

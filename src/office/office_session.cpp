@@ -64,6 +64,15 @@ void KillInstanceAtExit()
     RemoveOfficeFolder(session.folder);
 }
 
+} // namespace
+
+void KillOfficeInstanceNow()
+{
+    KillInstanceAtExit();
+}
+
+namespace {
+
 std::chrono::milliseconds DocumentTimeout(const std::string& rtfPath)
 {
     std::chrono::milliseconds base = kBaseDocumentTimeout;

@@ -27,6 +27,10 @@ OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& ta
 // call when nothing was started.
 void EndOfficeInstance();
 
+// Kills the instance of the run at once and removes its profile, from any
+// thread, for a program that is about to end without waiting for it.
+void KillOfficeInstanceNow();
+
 // The way the next conversion will be done: Uno unless the UNO client is not
 // built in, cannot bootstrap, or PW_OFFICE_COMMAND_LINE=1 asks for the
 // command line.

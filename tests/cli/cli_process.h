@@ -105,6 +105,7 @@ public:
     }
     void Type(const std::string& text) { (void)!write(master_, text.data(), text.size()); }
     void Interrupt() { kill(pid_, SIGINT); }
+    void Signal(int signalNumber) { kill(pid_, signalNumber); }
 
     // Reads what is left and returns the exit status (-1 on a signal).
     int Wait()

@@ -167,3 +167,27 @@ TEST_F(PdfOpen, NonAsciiPasswordOpensAesAndRc4Files)
 }
 
 } // namespace
+
+TEST_F(PdfOpen, KnownPasswordsAreTriedFirstAndDoNotCountAsAttempts)
+{
+    if (aesFile.empty())
+        GTEST_SKIP() << "qpdf is not installed";
+    // The right one among the known passwords: no prompt at all.
+    CScriptedReceiver silent({});
+    COpenedPdf pdf;
+    std::string openedWith;
+    ASSERT_EQ(OpenPdfWithPassword(aesFile, pdf, &silent, {"", "nope", "secret"}, &openedWith), 1);
+    EXPECT_TRUE(silent.prompts.empty());
+    EXPECT_EQ(openedWith, "secret");
+
+    // Only wrong ones known: the user still gets five attempts counted from the first.
+    CScriptedReceiver typed({"a", "b", "c", "d", "secret"});
+    ASSERT_EQ(OpenPdfWithPassword(aesFile, pdf, &typed, {"nope", "wrong"}, &openedWith), 1);
+    ASSERT_EQ(typed.prompts.size(), 5u);
+    EXPECT_EQ(typed.prompts.front(), PasswordAttemptLine(1));
+    EXPECT_EQ(openedWith, "secret");
+
+    // A file without a password reports none, whatever is known.
+    ASSERT_EQ(OpenPdfWithPassword(kPlainPdf, pdf, &silent, {"secret"}, &openedWith), 1);
+    EXPECT_EQ(openedWith, "");
+}

@@ -1,0 +1,56 @@
+#include "cli/termination.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "cli/cli_receiver.h"
+#include "conversion/worker_process.h"
+#include "office/office_suite.h"
+#include "platform/temp_path.h"
+
+namespace {
+
+constexpr int kTerminatedStatus = 1;
+
+sigset_t TerminationSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    return signals;
+}
+
+[[noreturn]] void EndAtOnce()
+{
+    KillRunningWorker();
+    KillOfficeInstanceNow();
+    RestoreTerminalAfterPrompt();
+    std::error_code ec;
+    std::filesystem::remove_all(PrivateTempFolder(), ec);
+    // No exit handlers and no destructors: the run's thread is still busy.
+    _exit(kTerminatedStatus);
+}
+
+} // namespace
+
+void StartTerminationWatch()
+{
+    const sigset_t signals = TerminationSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([signals] {
+        int received = 0;
+        while (sigwait(&signals, &received) != 0) {
+        }
+        EndAtOnce();
+    }).detach();
+}
+
+void RequestTermination()
+{
+    // Process-directed, so the watching thread takes it.
+    kill(getpid(), SIGTERM);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The first half of one file's conversion: open the PDF (passwords), convert
+// the page range into an RTF file and finish it. It runs inside the worker
+// process; the run keeps the names, the store step and the outcome.
+#include <functional>
+#include <string>
+#include <vector>
+
+class IConversionReceiver;
+
+enum class FileOutcome { Converted, Failed, StopRun, AbortRun };
+
+struct FileRtfJob {
+    std::string path;                     // the PDF
+    std::string name;                     // base name + ".pdf", prefix of its log lines
+    std::vector<std::string> passwords;   // tried before the user is asked
+    int pageSeconds = 0;                  // time budget of a page; 0 = none
+    std::function<void(int page)> onPageStarted;  // optional; 0 = finishing the document
+};
+
+struct FileRtfResult {
+    FileOutcome outcome = FileOutcome::Failed;
+    std::string rtfPath;     // Converted: the finished RTF, the caller's to delete
+    std::string message;     // a line the caller still has to log (empty: none)
+    std::string openedWith;  // the password that opened the file, if any
+};
+
+// Takes the page range and modes from g_settings; sends log lines, progress
+// and prompts to the receiver as the per-file driver does.
+FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* receiver);

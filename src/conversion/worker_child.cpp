@@ -1,0 +1,210 @@
+#include "conversion/worker_child.h"
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+
+#include "conversion/file_to_rtf.h"
+#include "conversion/receiver.h"
+#include "conversion/settings.h"
+#include "conversion/worker_protocol.h"
+
+namespace {
+
+int toRunFd = -1;  // read by the abort handler
+
+// The run asks for a stop with SIGUSR1; the page loop and the library's
+// abort check look at the flag.
+void OnStopSignal(int)
+{
+    g_settings.stopRequested.store(1);
+}
+
+// The library aborts when an allocation fails. Under the memory limit that
+// is the usual reason, and errno still says so: tell the run before dying.
+void OnAbort(int)
+{
+    if (errno == ENOMEM && toRunFd >= 0) {
+        const char frame[5] = {static_cast<char>(WorkerMessage::OutOfMemory), 0, 0, 0, 0};
+        (void)!write(toRunFd, frame, sizeof frame);
+    }
+    signal(SIGABRT, SIG_DFL);
+    raise(SIGABRT);
+}
+
+void InstallSignals(pid_t parent)
+{
+    // Only the run decides when a worker ends: the terminal's interrupt and
+    // hang-up reach the whole process group, the run relays what they mean.
+    signal(SIGINT, SIG_IGN);
+    signal(SIGHUP, SIG_IGN);
+    signal(SIGTERM, SIG_IGN);
+    struct sigaction stop {};
+    stop.sa_handler = OnStopSignal;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGUSR1, &stop, nullptr);
+    struct sigaction abortAction {};
+    abortAction.sa_handler = OnAbort;
+    sigemptyset(&abortAction.sa_mask);
+    sigaction(SIGABRT, &abortAction, nullptr);
+    // A run that dies without a word takes its worker with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(1);
+}
+
+void LimitMemory(int megabytes)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's shadow memory alone exceeds any sane address limit.
+    (void)megabytes;
+#else
+    if (megabytes <= 0)
+        return;
+    const rlim_t bytes = static_cast<rlim_t>(megabytes) * 1024 * 1024;
+    struct rlimit limit {bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
+#endif
+}
+
+// The run's receiver, one pipe away. Prompts and message boxes wait for the
+// run's answer, as they wait for the user in the run itself.
+class CPipeReceiver final : public IConversionReceiver {
+public:
+    CPipeReceiver(int fromRun, int toRun) : from_(fromRun), to_(toRun) {}
+
+    void Log(const std::string& line) override
+    {
+        Send(WorkerMessage::Log, CFieldWriter().Text(line).Bytes());
+    }
+    void Progress(const char* text, int percent) override
+    {
+        Send(WorkerMessage::Progress,
+             CFieldWriter().Int(text ? 1 : 0).Text(text ? text : "").Int(percent).Bytes());
+    }
+    int CollectSettings() override { return 0; }
+    bool AskPassword(const std::string& attemptLine, std::string& password) override
+    {
+        Send(WorkerMessage::AskPassword, CFieldWriter().Text(attemptLine).Bytes());
+        int32_t given = 0;
+        std::string text;
+        if (!Answer(given, text))
+            return false;
+        if (given != 0)
+            password = text;
+        return given != 0;
+    }
+    void ShowMessage(const std::string& text, MessageKind kind) override
+    {
+        Send(WorkerMessage::ShowMessage, CFieldWriter().Int(static_cast<int32_t>(kind)).Text(text).Bytes());
+        int32_t ignored = 0;
+        std::string none;
+        Answer(ignored, none);
+    }
+    void PageStarted(int page) { Send(WorkerMessage::PageStarted, CFieldWriter().Int(page).Bytes()); }
+
+    void Send(WorkerMessage type, const std::string& payload)
+    {
+        // The run is gone: nobody wants the rest of this file.
+        if (!WriteWorkerMessage(to_, type, payload))
+            _exit(1);
+    }
+
+private:
+    bool Answer(int32_t& given, std::string& text)
+    {
+        WorkerMessage type {};
+        std::string payload;
+        if (!ReadWorkerMessage(from_, type, payload) || type != WorkerMessage::Answer)
+            _exit(1);
+        CFieldReader reader(payload);
+        reader.Int(given);
+        reader.Text(text);
+        return reader.Ok();
+    }
+
+    int from_;
+    int to_;
+};
+
+bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes)
+{
+    WorkerMessage type {};
+    std::string payload;
+    if (!ReadWorkerMessage(fromRun, type, payload) || type != WorkerMessage::Job)
+        return false;
+    CFieldReader reader(payload);
+    int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
+    reader.Text(job.path);
+    reader.Text(job.name);
+    reader.Int(frames);
+    reader.Int(graphics);
+    reader.Int(allPages);
+    reader.Int(from);
+    reader.Int(to);
+    reader.Int(seconds);
+    reader.Int(memory);
+    reader.Int(stop);
+    reader.Int(count);
+    for (int32_t i = 0; i < count && reader.Ok(); ++i) {
+        std::string password;
+        reader.Text(password);
+        job.passwords.push_back(password);
+    }
+    g_settings.writeTextInTextBoxes = frames;
+    g_settings.deleteAllGraphics = graphics;
+    g_settings.allPages = allPages;
+    g_settings.fromPage = from;
+    g_settings.toPage = to;
+    if (stop != 0)
+        g_settings.stopRequested.store(1);
+    job.pageSeconds = seconds;
+    memoryMegabytes = memory;
+    return reader.Ok();
+}
+
+} // namespace
+
+std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes)
+{
+    CFieldWriter fields;
+    fields.Text(job.path).Text(job.name);
+    fields.Int(g_settings.writeTextInTextBoxes).Int(g_settings.deleteAllGraphics).Int(g_settings.allPages);
+    fields.Int(g_settings.fromPage).Int(g_settings.toPage);
+    fields.Int(job.pageSeconds).Int(memoryMegabytes).Int(g_settings.stopRequested.load());
+    fields.Int(static_cast<int32_t>(job.passwords.size()));
+    for (const std::string& password : job.passwords)
+        fields.Text(password);
+    return fields.Bytes();
+}
+
+int RunFileWorker(int fromRun, int toRun, pid_t parent)
+{
+    toRunFd = toRun;
+    InstallSignals(parent);
+    FileRtfJob job;
+    int memoryMegabytes = 0;
+    if (!ReadJob(fromRun, job, memoryMegabytes))
+        return 1;
+    LimitMemory(memoryMegabytes);
+    // For the tests of a crashing worker only: no PDF this library opens is
+    // known to crash it on purpose.
+    if (const char* crashOn = std::getenv("PW_WORKER_CRASH_ON"); crashOn && job.name == crashOn)
+        raise(SIGSEGV);
+
+    CPipeReceiver receiver(fromRun, toRun);
+    job.onPageStarted = [&receiver](int page) { receiver.PageStarted(page); };
+    const FileRtfResult result = ConvertFileToRtf(job, &receiver);
+    receiver.Send(WorkerMessage::Result, CFieldWriter()
+                                             .Int(static_cast<int32_t>(result.outcome))
+                                             .Text(result.rtfPath)
+                                             .Text(result.message)
+                                             .Text(result.openedWith)
+                                             .Bytes());
+    return 0;
+}

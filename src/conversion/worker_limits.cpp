@@ -1,0 +1,3 @@
+#include "conversion/worker_limits.h"
+
+WorkerLimits g_workerLimits;
