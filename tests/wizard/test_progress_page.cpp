@@ -8,8 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "conversion/settings.h"
 #include "conversion/stop_gate.h"
@@ -228,6 +230,42 @@ TEST_F(ProgressPageTest, CancellingThePasswordPromptFailsOnlyThatFile)
     EXPECT_EQ(Page()->StatusText(), QStringLiteral("Some error occurred."));
     ASSERT_EQ(completionRows_.size(), 1u);
     EXPECT_EQ(completionRows_[0], QStringList{"1 base14.doc"});
+}
+
+TEST_F(ProgressPageTest, APasswordTypedForOneFileOpensTheNextWithoutAsking)
+{
+    if (!std::filesystem::exists(FixturePath("encrypted.pdf")))
+        GTEST_SKIP() << "qpdf is not installed";
+    CTempFolder inputs;
+    std::filesystem::copy_file(FixturePath("encrypted.pdf"), inputs.File("first.pdf"));
+    std::filesystem::copy_file(FixturePath("encrypted.pdf"), inputs.File("second.pdf"));
+    passwords_ << QStringLiteral("secret");
+    AddFiles(sheet_, {inputs.File("first.pdf"), inputs.File("second.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(attempts_, QStringList{"Trying password for 1st of 5 times."});
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Conversion complete !"));
+    EXPECT_EQ(g_convertedFiles.size(), 2u);
+}
+
+TEST_F(ProgressPageTest, StopReachesAPageThatNeverEndsWithinASecond)
+{
+    AddFiles(sheet_, {FixturePath("hostile_tiling.pdf"), FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    ASSERT_TRUE(WaitUntil([this] {
+        return Page()->LogLines().contains(QStringLiteral("hostile_tiling.pdf :Conversion started..."));
+    }));
+    // The worker is inside the page's one endless fill by now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto start = std::chrono::steady_clock::now();
+    Page()->OnStop();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_FALSE(Page()->WorkerRunning());
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Stopped !"));
+    EXPECT_TRUE(g_convertedFiles.empty());
 }
 
 // A run long enough to be stopped: the stop question is asked while the
