@@ -105,8 +105,14 @@ FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receive
     return stored ? FileOutcome::Converted : FileOutcome::Failed;
 }
 
+// The worker server goes with the run, however it ends.
+struct CWorkerServerGuard {
+    ~CWorkerServerGuard() { EndWorkerServer(); }
+};
+
 int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
 {
+    const CWorkerServerGuard serverGuard;
     g_convertedFiles.clear();
     int runResult = 1;
 

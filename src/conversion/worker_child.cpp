@@ -3,16 +3,22 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+
+#include <fontconfig/fontconfig.h>
 
 #include "conversion/file_to_rtf.h"
+#include "conversion/pdf_library.h"
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
 #include "conversion/worker_protocol.h"
+#include "platform/text_measure.h"
 
 namespace {
 
@@ -132,7 +138,18 @@ private:
     int to_;
 };
 
-bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes)
+// What every file needs (font configuration, the library's base fonts) is
+// loaded once in the server; each worker forked from it has it ready.
+void WarmUp()
+{
+    FcInit();
+    const CPdfLibrary library;
+    // The faces most documents are measured with (the base fonts' stand-ins).
+    for (const char* face : {"Arial", "Times New Roman", "Courier New"})
+        MeasureText(CMeasureFont {face, 12, false, false}, "a");
+}
+
+bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& folder)
 {
     WorkerMessage type {};
     std::string payload;
@@ -140,6 +157,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes)
         return false;
     CFieldReader reader(payload);
     int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
+    reader.Text(folder);
     reader.Text(job.path);
     reader.Text(job.name);
     reader.Int(frames);
@@ -170,10 +188,10 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes)
 
 } // namespace
 
-std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes)
+std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const std::string& folder)
 {
     CFieldWriter fields;
-    fields.Text(job.path).Text(job.name);
+    fields.Text(folder).Text(job.path).Text(job.name);
     fields.Int(g_settings.writeTextInTextBoxes).Int(g_settings.deleteAllGraphics).Int(g_settings.allPages);
     fields.Int(g_settings.fromPage).Int(g_settings.toPage);
     fields.Int(job.pageSeconds).Int(memoryMegabytes).Int(g_settings.stopRequested.load());
@@ -183,21 +201,23 @@ std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes)
     return fields.Bytes();
 }
 
-int RunFileWorker(int fromRun, int toRun, pid_t parent)
+int RunFileWorker(int socket)
 {
-    toRunFd = toRun;
-    InstallSignals(parent);
+    toRunFd = socket;
     FileRtfJob job;
     int memoryMegabytes = 0;
-    if (!ReadJob(fromRun, job, memoryMegabytes))
+    std::string folder;
+    if (!ReadJob(socket, job, memoryMegabytes, folder))
         return 1;
+    // Every temporary file of this worker goes into the run's folder for it.
+    setenv("TMPDIR", folder.c_str(), 1);
     LimitMemory(memoryMegabytes);
     // For the tests of a crashing worker only: no PDF this library opens is
     // known to crash it on purpose.
     if (const char* crashOn = std::getenv("PW_WORKER_CRASH_ON"); crashOn && job.name == crashOn)
         raise(SIGSEGV);
 
-    CPipeReceiver receiver(fromRun, toRun);
+    CPipeReceiver receiver(socket, socket);
     job.onPageStarted = [&receiver](int page) { receiver.PageStarted(page); };
     const FileRtfResult result = ConvertFileToRtf(job, &receiver);
     receiver.Send(WorkerMessage::Result, CFieldWriter()
@@ -207,4 +227,37 @@ int RunFileWorker(int fromRun, int toRun, pid_t parent)
                                              .Text(result.openedWith)
                                              .Bytes());
     return 0;
+}
+
+int RunWorkerServer(int control, pid_t parent)
+{
+    InstallSignals(parent);
+    WarmUp();
+    const pid_t server = getpid();
+    for (;;) {
+        const int socket = ReceiveDescriptor(control);
+        if (socket < 0)
+            return 0;  // the run has ended
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(control);
+            // A server that is gone takes its worker with it.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != server)
+                _exit(1);
+            const int status = RunFileWorker(socket);
+            // No exit handlers: the temporary folder, RTF included, is the run's.
+            _exit(status);
+        }
+        close(socket);
+        if (!WriteWorkerMessage(control, WorkerMessage::Started, CFieldWriter().Int(pid).Bytes()))
+            return 1;
+        int status = 0;
+        if (pid > 0) {
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        if (!WriteWorkerMessage(control, WorkerMessage::Ended, CFieldWriter().Int(status).Bytes()))
+            return 1;
+    }
 }

@@ -1,16 +1,20 @@
 #pragma once
-// The worker process's side: read one job from the run, convert the file to
-// RTF inside this process's limits, relay log lines, progress and prompts,
-// and answer with the result.
+// The worker side. A worker server is started once per run; for each file
+// the run hands it one end of a fresh socket, and the server forks a worker
+// that reads its job there, converts the file to RTF inside its limits,
+// relays log lines, progress and prompts, and answers with the result. The
+// server tells the run the worker's process id and, once it has ended, its
+// wait status.
 #include <sys/types.h>
 
 #include <string>
 
 struct FileRtfJob;
 
-// Returns the process exit status. `parent` is the run's process id: the
-// worker ends when the run is gone.
-int RunFileWorker(int fromRun, int toRun, pid_t parent);
+// The server's loop on `control` until the run closes it; returns the exit
+// status. `parent` is the run's process id: the server ends when the run is gone.
+int RunWorkerServer(int control, pid_t parent);
 
-// The job message for a worker: the file, the run's settings and limits.
-std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes);
+// The job message for a worker: its temporary folder, the file, the run's
+// settings and limits.
+std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const std::string& folder);

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "conversion/receiver.h"
@@ -72,17 +73,6 @@ private:
     std::string path_;
 };
 
-// The environment of this process with TMPDIR pointing into `folder`.
-std::vector<std::string> WorkerEnvironment(const std::string& folder)
-{
-    std::vector<std::string> entries;
-    for (char** entry = environ; entry && *entry; ++entry)
-        if (std::strncmp(*entry, "TMPDIR=", 7) != 0)
-            entries.emplace_back(*entry);
-    entries.push_back("TMPDIR=" + folder);
-    return entries;
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& texts)
 {
     std::vector<char*> pointers;
@@ -92,13 +82,11 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     return pointers;
 }
 
-// Starts the worker with its end of the socket as descriptor 3; -1 on failure.
-pid_t SpawnWorker(const std::string& program, int workerEnd, const std::string& folder)
+// Starts the worker server with its end of the socket as descriptor 3; -1 on failure.
+pid_t SpawnWorker(const std::string& program, int workerEnd)
 {
     std::vector<std::string> args = {program, std::to_string(kWorkerFd), std::to_string(getpid())};
-    std::vector<std::string> env = WorkerEnvironment(folder);
     std::vector<char*> argv = Pointers(args);
-    std::vector<char*> envp = Pointers(env);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -117,10 +105,97 @@ pid_t SpawnWorker(const std::string& program, int workerEnd, const std::string& 
     posix_spawnattr_setsigdefault(&attributes, &reset);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
+}
+
+// The run's worker server: started with the run's first file, ended with
+// the run. Only the run's thread touches it; the signal path reads serverPid.
+struct CWorkerServer {
+    pid_t pid = -1;
+    int control = -1;
+};
+CWorkerServer server;
+std::atomic<pid_t> serverPid {0};
+
+void EndServer()
+{
+    if (server.pid > 0) {
+        close(server.control);
+        kill(server.pid, SIGKILL);
+        while (waitpid(server.pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    server = CWorkerServer {};
+    serverPid.store(0);
+}
+
+bool EnsureServer()
+{
+    if (server.pid > 0)
+        return true;
+    const std::string program = WorkerProgramPath();
+    int sockets[2];
+    if (program.empty() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
+        return false;
+    const int serverEnd = fcntl(sockets[1], F_DUPFD_CLOEXEC, kHighFd);
+    close(sockets[1]);
+    const pid_t pid = serverEnd >= 0 ? SpawnWorker(program, serverEnd) : -1;
+    if (serverEnd >= 0)
+        close(serverEnd);
+    if (pid <= 0) {
+        close(sockets[0]);
+        return false;
+    }
+    server = {pid, sockets[0]};
+    serverPid.store(pid);
+    return true;
+}
+
+// Has the server fork a worker on a fresh socket; the worker's pid, with the
+// run's end of its socket in `runEnd`, or -1.
+pid_t ForkWorker(int& runEnd)
+{
+    // A server that died with an earlier file is replaced once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!EnsureServer())
+            return -1;
+        int sockets[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
+            return -1;
+        const bool sent = SendDescriptor(server.control, sockets[1]);
+        close(sockets[1]);
+        WorkerMessage type {};
+        std::string payload;
+        int32_t pid = -1;
+        if (sent && ReadWorkerMessage(server.control, type, payload) && type == WorkerMessage::Started) {
+            CFieldReader(payload).Int(pid);
+            if (pid > 0) {
+                runEnd = sockets[0];
+                return pid;
+            }
+        }
+        close(sockets[0]);
+        EndServer();
+    }
+    return -1;
+}
+
+// The worker's wait status as the server saw it; a server that is gone
+// counts as a worker killed with it.
+int WorkerStatus()
+{
+    WorkerMessage type {};
+    std::string payload;
+    int32_t status = SIGKILL;
+    if (!ReadWorkerMessage(server.control, type, payload) || type != WorkerMessage::Ended) {
+        EndServer();
+        return SIGKILL;
+    }
+    CFieldReader(payload).Int(status);
+    return status;
 }
 
 struct WorkerState {
@@ -253,9 +328,14 @@ std::string WorkerProgramPath()
 
 void KillRunningWorker()
 {
-    const pid_t pid = runningWorker.load();
-    if (pid > 0)
-        kill(pid, SIGKILL);
+    for (const pid_t pid : {runningWorker.load(), serverPid.load()})
+        if (pid > 0)
+            kill(pid, SIGKILL);
+}
+
+void EndWorkerServer()
+{
+    EndServer();
 }
 
 FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver)
@@ -264,27 +344,16 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
     failed.outcome = FileOutcome::Failed;
     failed.message = job.name + " :Error - Cannot start the converter.";
 
-    const std::string program = WorkerProgramPath();
-    CWorkerFolder folder;
-    int sockets[2];
-    if (program.empty() || folder.Path().empty() ||
-        socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
+    const CWorkerFolder folder;
+    int runEnd = -1;
+    const pid_t pid = folder.Path().empty() ? -1 : ForkWorker(runEnd);
+    if (pid <= 0)
         return failed;
-    const int runEnd = sockets[0];
-    const int workerEnd = fcntl(sockets[1], F_DUPFD_CLOEXEC, kHighFd);
-    close(sockets[1]);
-    const pid_t pid = workerEnd >= 0 ? SpawnWorker(program, workerEnd, folder.Path()) : -1;
-    if (workerEnd >= 0)
-        close(workerEnd);
-    if (pid <= 0) {
-        close(runEnd);
-        return failed;
-    }
     runningWorker.store(pid);
 
     WorkerState state;
     CMessageBuffer buffer;
-    bool ended = !WriteWorkerMessage(runEnd, WorkerMessage::Job, EncodeWorkerJob(job, memoryMegabytes));
+    bool ended = !WriteWorkerMessage(runEnd, WorkerMessage::Job, EncodeWorkerJob(job, memoryMegabytes, folder.Path()));
     // A stop raised before the worker started went with the job.
     bool stopSent = g_settings.stopRequested.load() != 0, hung = false;
     Clock::time_point lastSign = Clock::now();
@@ -339,9 +408,7 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
     close(runEnd);
     if (!state.gotResult)
         kill(pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = WorkerStatus();
     runningWorker.store(0);
 
     if (state.gotResult) {

@@ -12,10 +12,15 @@ class IConversionReceiver;
 
 // `job.onPageStarted` is not used. The worker's temporary files live in a
 // folder of this process's private temporary folder and are gone when the
-// call returns, except the RTF of a converted file.
+// call returns, except the RTF of a converted file. The first call starts
+// the worker server (paperwell-worker), which forks the worker of each file
+// with the libraries already loaded.
 FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver);
 
-// Kills the running worker, if any, at once; safe from any thread.
+// Ends the worker server, if one runs; at the end of a run.
+void EndWorkerServer();
+
+// Kills the running worker and the server at once; safe from any thread.
 void KillRunningWorker();
 
 // The worker program: $PW_WORKER_PROGRAM, or paperwell-worker beside this

@@ -16,6 +16,9 @@ enum class WorkerMessage : char {
     PageStarted = 'S',     // worker -> run: a page (0: the document's end) begins
     Result = 'R',          // worker -> run: how the file ended (WorkerResult)
     OutOfMemory = 'O',     // worker -> run: an allocation failed, the worker aborts
+    // Between the run and the worker server, which forks one worker per file:
+    Started = 'N',         // server -> run: the new worker's process id
+    Ended = 'E',           // server -> run: the worker's wait status
 };
 
 // Packs fields in order; CFieldReader takes them out in the same order.
@@ -49,6 +52,12 @@ bool WriteWorkerMessage(int fd, WorkerMessage type, const std::string& payload);
 // Blocking read of one whole message; false at the end of the pipe or on a
 // malformed frame.
 bool ReadWorkerMessage(int fd, WorkerMessage& type, std::string& payload);
+
+// One byte carrying the descriptor `fd` to the other end of a Unix socket.
+bool SendDescriptor(int socket, int fd);
+// The descriptor sent by SendDescriptor (close-on-exec); -1 at the end of
+// the socket or on error.
+int ReceiveDescriptor(int socket);
 
 // Collects bytes as they arrive and hands out whole messages.
 class CMessageBuffer {

@@ -1,11 +1,10 @@
-// paperwell-worker: converts one PDF file to RTF for a run of paperwell or
-// paperwell-cli, which starts it as "paperwell-worker FD PARENT_PID" with a
-// socket on FD. Not meant to be started by hand.
+// paperwell-worker: the worker server of a run of paperwell or paperwell-cli,
+// which starts it as "paperwell-worker FD PARENT_PID" with a socket on FD and
+// has it fork one worker per PDF file. Not meant to be started by hand.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "conversion/worker_child.h"
 
@@ -17,9 +16,7 @@ int main(int argc, char** argv)
     }
     const int fd = std::atoi(argv[1]);
     const pid_t parent = static_cast<pid_t>(std::atol(argv[2]));
-    const int status = RunFileWorker(fd, fd, parent);
-    // Leave without the exit handlers: the temporary folder, RTF included,
-    // belongs to the run now.
+    const int status = RunWorkerServer(fd, parent);
     std::fflush(nullptr);
     _exit(status);
 }

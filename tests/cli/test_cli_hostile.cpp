@@ -59,19 +59,23 @@ std::vector<std::string> FileLines(const std::string& out, const std::string& na
     return lines;
 }
 
-// Processes whose environment names `folder` (the workers of a run get their
-// temporary folder inside the run's).
-int ProcessesUsing(const std::string& folder)
+// Worker processes of a command line started with TMPDIR=`folder` (the
+// worker server and the worker it forked for the file at hand).
+int WorkersOf(const std::string& folder)
 {
     int count = 0;
     DIR* proc = opendir("/proc");
     while (dirent* entry = proc ? readdir(proc) : nullptr) {
         if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
             continue;
-        std::ifstream environ(std::string("/proc/") + entry->d_name + "/environ", std::ios::binary);
+        const std::string base = std::string("/proc/") + entry->d_name;
+        std::error_code ec;
+        if (fs::read_symlink(base + "/exe", ec).filename() != "paperwell-worker")
+            continue;
+        std::ifstream environ(base + "/environ", std::ios::binary);
         std::stringstream text;
         text << environ.rdbuf();
-        if (text.str().find("TMPDIR=" + folder + "/") != std::string::npos)
+        if (text.str().find(std::string("TMPDIR=") + folder + '\0') != std::string::npos)
             ++count;
     }
     if (proc)
@@ -183,13 +187,13 @@ TEST_F(CliHostileTest, TerminationSignalsEndTheRunAtOnceAndCleanly)
         ASSERT_TRUE(child.WaitFor("hostile_tiling.pdf :Conversion started...")) << child.Seen();
         // The worker is at work on the page.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        EXPECT_EQ(ProcessesUsing(temp), 1);
+        EXPECT_EQ(WorkersOf(temp), 2);
         const auto start = Clock::now();
         child.Signal(signalNumber);
         EXPECT_EQ(child.Wait(), 1) << child.Seen();
         EXPECT_LT(SecondsSince(start), 2.0);
         EXPECT_EQ(EntriesIn(temp), 0u);
-        EXPECT_EQ(ProcessesUsing(temp), 0);
+        EXPECT_EQ(WorkersOf(temp), 0);
         EXPECT_FALSE(fs::exists(subfolder + "/base14.rtf"));
     }
 }

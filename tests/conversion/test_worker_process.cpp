@@ -65,12 +65,18 @@ class WorkerProcess : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Each test starts its own worker server.
+        EndWorkerServer();
         g_settings.stopRequested = 0;
         g_settings.allPages = 1;
         g_settings.writeTextInTextBoxes = 0;
         g_settings.deleteAllGraphics = 0;
     }
-    void TearDown() override { g_settings.stopRequested = 0; }
+    void TearDown() override
+    {
+        EndWorkerServer();
+        g_settings.stopRequested = 0;
+    }
 };
 
 } // namespace
