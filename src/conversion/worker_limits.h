@@ -8,8 +8,8 @@ constexpr int kDefaultPageSeconds = 60;
 // while a decompression bomb fails long before the machine swaps.
 constexpr int kDefaultWorkerMegabytes = 1536;
 
-// Below this a worker cannot even load its libraries.
-constexpr int kMinWorkerMegabytes = 64;
+// Below this a worker has hardly room beyond its libraries (about 55 MB).
+constexpr int kMinWorkerMegabytes = 128;
 
 struct WorkerLimits {
     int pageSeconds = kDefaultPageSeconds;          // 0 = no page budget
