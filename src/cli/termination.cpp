@@ -3,10 +3,10 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <thread>
 
 #include "cli/cli_receiver.h"
+#include "conversion/stop_gate.h"
 #include "conversion/worker_process.h"
 #include "office/office_suite.h"
 #include "platform/temp_path.h"
@@ -26,11 +26,13 @@ sigset_t TerminationSignals()
 
 [[noreturn]] void EndAtOnce()
 {
+    // The run's thread holds at its next stop test or message and makes
+    // nothing new while the rest goes.
+    CloseStopGate();
     KillRunningWorker();
     KillOfficeInstanceNow();
     RestoreTerminalAfterPrompt();
-    std::error_code ec;
-    std::filesystem::remove_all(PrivateTempFolder(), ec);
+    DisposePrivateTempFolder();
     // No exit handlers and no destructors: the run's thread is still busy.
     _exit(kTerminatedStatus);
 }

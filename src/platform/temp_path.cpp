@@ -16,6 +16,7 @@ constexpr unsigned kRandomSuffixRange = 32768; // the appended number lies in 0.
 std::mutex tempMutex;
 std::string privateFolder;
 pid_t folderOwner = 0;   // the process that made privateFolder
+bool disposed = false;   // the process is ending: make nothing any more
 
 void RemovePrivateFolder()
 {
@@ -29,7 +30,7 @@ void RemovePrivateFolder()
 // Caller holds tempMutex.
 const std::string& EnsurePrivateFolder()
 {
-    if (!privateFolder.empty())
+    if (!privateFolder.empty() || disposed)
         return privateFolder;
     const char* base = std::getenv("TMPDIR");
     std::string folder = (base && *base) ? base : "/tmp";
@@ -81,4 +82,14 @@ std::string MakeTempPath()
     // A random suffix keeps two names made from one unique stem apart.
     static std::mt19937 random(static_cast<unsigned>(std::time(nullptr)));
     return name + std::to_string(random() % kRandomSuffixRange);
+}
+
+void DisposePrivateTempFolder()
+{
+    std::lock_guard<std::mutex> lock(tempMutex);
+    disposed = true;
+    std::error_code ec;
+    if (!privateFolder.empty() && getpid() == folderOwner)
+        std::filesystem::remove_all(privateFolder, ec);
+    privateFolder.clear();
 }

@@ -9,3 +9,7 @@ std::string MakeTempPath();
 
 // The private directory (created on first use); empty when it cannot be made.
 std::string PrivateTempFolder();
+
+// Removes the private directory now, for a process that is about to end;
+// from then on no temporary path or directory is made (empty results).
+void DisposePrivateTempFolder();
