@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -82,6 +83,35 @@ bool IsWordDocument(const std::string& path, OfficeFormat format)
 const char* ExportFilterName(OfficeFormat format)
 {
     return format == OfficeFormat::Doc ? "MS Word 97" : "MS Word 2007 XML";
+}
+
+bool FileContains(const std::string& path, std::string_view needle)
+{
+    if (needle.empty())
+        return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    // Each piece starts with the last bytes of the one before, so a needle
+    // across the border is found.
+    constexpr size_t kPiece = 1 << 16;
+    std::string buffer;
+    bool found = false;
+    std::vector<char> piece(kPiece);
+    for (;;) {
+        const size_t got = std::fread(piece.data(), 1, kPiece, file);
+        if (got == 0)
+            break;
+        buffer.append(piece.data(), got);
+        if (buffer.find(needle) != std::string::npos) {
+            found = true;
+            break;
+        }
+        if (buffer.size() >= needle.size())
+            buffer.erase(0, buffer.size() - (needle.size() - 1));
+    }
+    std::fclose(file);
+    return found;
 }
 
 long long FileSizeOf(const std::string& path)

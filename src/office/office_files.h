@@ -2,6 +2,7 @@
 // File helpers of the office step: URLs, the private profile folder and the
 // check that a result really is a Word document.
 #include <string>
+#include <string_view>
 
 #include "office/office_suite.h"
 
@@ -26,6 +27,13 @@ bool IsWordDocument(const std::string& path, OfficeFormat format);
 
 // The export filter of the format ("MS Word 97" / "MS Word 2007 XML").
 const char* ExportFilterName(OfficeFormat format);
+
+// The group that holds a shape's text in RTF: an RTF with it has text boxes.
+inline constexpr const char* kRtfShapeText = "{\\shptxt";
+
+// True when the file holds `needle` (read in pieces; false when it cannot
+// be read or the needle is empty).
+bool FileContains(const std::string& path, std::string_view needle);
 
 // Bytes of the file, 0 when it cannot be read.
 long long FileSizeOf(const std::string& path);

@@ -167,11 +167,12 @@ OfficeResult ConvertOverUno(COfficeSession& session, const std::string& soffice,
         unlink(targetPath.c_str());
         bool instanceLost = false;
         bool timedOut = false;
+        const bool hasTextBoxes = FileContains(rtfPath, kRtfShapeText);
         {
             const pid_t group = session.process.Pid();
             CWatchdog watchdog(DocumentTimeout(rtfPath), [group] { KillProcessGroup(group); });
             result = session.client.Convert(FileUrlFromPath(rtfPath), FileUrlFromPath(targetPath),
-                                            ExportFilterName(format), instanceLost);
+                                            ExportFilterName(format), hasTextBoxes, instanceLost);
             timedOut = watchdog.Fired();
             session.lastTimes = session.client.LastTimes();
         }

@@ -9,6 +9,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
@@ -16,10 +17,15 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/table/BorderLine2.hpp>
+#include <com/sun/star/text/WritingMode2.hpp>
+#include <com/sun/star/text/XTextFramesSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/ustring.hxx>
+
+#include "office/office_files.h"
 
 using namespace com::sun::star;
 using uno::Reference;
@@ -70,6 +76,55 @@ void MakeFramesTransparent(const Reference<lang::XComponent>& document)
     } catch (...) {
         // A document without the style still converts; the frames may then
         // hide the picture, which is better than no document.
+    }
+}
+
+bool HasLine(const table::BorderLine2& line)
+{
+    return line.OuterLineWidth != 0 || line.InnerLineWidth != 0 || line.LineWidth != 0;
+}
+
+// Text boxes come in with a border of zero outer width but a set line
+// width: not drawn, yet written to a .doc as a black frame line. They are
+// cleared to no border at all. A bottom-to-top box is stored in a .doc so
+// that, read back, it is turned about its lower left corner instead of
+// standing in its own place: it is moved down by its height less its
+// width, which the reading turns back. Only frames that need it are
+// changed. Each frame costs calls (about 2.5 ms), so only documents with
+// text boxes are looked at.
+void MendTextFrames(const Reference<lang::XComponent>& document, bool wordDocument)
+{
+    try {
+        Reference<text::XTextFramesSupplier> supplier(document, UNO_QUERY);
+        if (!supplier.is())
+            return;
+        Reference<container::XIndexAccess> frames(supplier->getTextFrames(), UNO_QUERY);
+        if (!frames.is())
+            return;
+        const uno::Any none(table::BorderLine2{});
+        const sal_Int32 count = frames->getCount();
+        for (sal_Int32 i = 0; i < count; ++i) {
+            Reference<beans::XPropertySet> frame(frames->getByIndex(i), UNO_QUERY);
+            if (!frame.is())
+                continue;
+            table::BorderLine2 line;
+            if ((frame->getPropertyValue("TopBorder") >>= line) && HasLine(line)) {
+                for (const char* side : {"TopBorder", "BottomBorder", "LeftBorder", "RightBorder"})
+                    frame->setPropertyValue(rtl::OUString::createFromAscii(side), none);
+            }
+            sal_Int16 mode = 0;
+            if (!wordDocument || !(frame->getPropertyValue("WritingMode") >>= mode) ||
+                mode != text::WritingMode2::BT_LR)
+                continue;
+            sal_Int32 height = 0, width = 0, top = 0;
+            if ((frame->getPropertyValue("Height") >>= height) && (frame->getPropertyValue("Width") >>= width) &&
+                (frame->getPropertyValue("VertOrientPosition") >>= top) && height > width)
+                frame->setPropertyValue("VertOrientPosition", uno::Any(sal_Int32(top + height - width)));
+        }
+    } catch (const uno::RuntimeException&) {
+        throw;
+    } catch (...) {
+        // The document still converts, with what its frames had.
     }
 }
 
@@ -172,7 +227,7 @@ bool CUnoClient::Connected() const
 }
 
 OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& targetUrl,
-                                 const std::string& filterName, bool& instanceLost)
+                                 const std::string& filterName, bool mendTextBoxes, bool& instanceLost)
 {
     instanceLost = false;
     m_impl->times = OfficeStepTimes();
@@ -197,6 +252,8 @@ OfficeResult CUnoClient::Convert(const std::string& rtfUrl, const std::string& t
             return OfficeResult::OpenFailed;
 
         MakeFramesTransparent(document);
+        if (mendTextBoxes)
+            MendTextFrames(document, filterName == ExportFilterName(OfficeFormat::Doc));
         m_impl->times.load = SecondsSince(loadStart);
         OfficeResult result = OfficeResult::Converted;
         const auto storeStart = std::chrono::steady_clock::now();

@@ -21,11 +21,13 @@ public:
     bool Connect(const std::string& pipeName);
     bool Connected() const;
 
-    // Loads the RTF hidden, makes the "Frame" frame style transparent, stores
-    // the document with `filterName` and closes it. `instanceLost` is set
-    // when the connection broke (the instance died or was killed).
+    // Loads the RTF hidden, makes the "Frame" frame style transparent, with
+    // `mendTextBoxes` clears the text boxes' borders (and keeps bottom-to-top
+    // boxes in place in a .doc), stores the document with `filterName` and
+    // closes it. `instanceLost` is set when the connection broke (the
+    // instance died or was killed).
     OfficeResult Convert(const std::string& rtfUrl, const std::string& targetUrl,
-                         const std::string& filterName, bool& instanceLost);
+                         const std::string& filterName, bool mendTextBoxes, bool& instanceLost);
 
     // Load and store seconds of the last Convert.
     OfficeStepTimes LastTimes() const;

@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "cli_process.h"
 #include "conversion/conversion_worker.h"
@@ -212,4 +215,77 @@ TEST_F(CliConvertTest, PasswordOptionAndNoTerminal)
         RunShell("setsid -w sh -c " + Quoted(Cli("--format rtf --password nope " + Quoted(FixturePath("encrypted.pdf")))));
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.out.find("encrypted.pdf :Error - Cannot open PDF file."), std::string::npos) << wrong.out;
+}
+
+namespace {
+
+struct WordBox {
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+
+// The box of each word of page 1, as pdftotext reads it.
+std::map<std::string, WordBox> WordBoxes(const std::string& pdf)
+{
+    std::map<std::string, WordBox> boxes;
+    const ShellResult bbox = RunShell("pdftotext -f 1 -l 1 -bbox " + Quoted(pdf) + " -");
+    std::istringstream lines(bbox.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        WordBox b;
+        char word[64] = {};
+        if (std::sscanf(line.c_str(), " <word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">%63[^<]", &b.xMin,
+                        &b.yMin, &b.xMax, &b.yMax, word) == 5)
+            boxes.emplace(word, b);
+    }
+    return boxes;
+}
+
+}  // namespace
+
+// Vertical text goes into text boxes. Read back from the stored .doc, no box
+// has a border and the bottom-to-top box stands where its text stood in the
+// PDF (LibreOffice's .doc round trip draws a black line around every box and
+// moves bottom-to-top ones up by their length less their width otherwise).
+TEST_F(CliConvertTest, TextBoxesComeBackWithoutBorderAndInPlace)
+{
+    if (!HaveSoffice())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    const ShellResult run = RunShell(Cli(Quoted(FixturePath("rotation.pdf"))));
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(IsWordDocument(subfolder + "/rotation.doc"));
+
+    const std::string profile = "file://" + out + "/lo-profile";
+    const ShellResult back = RunShell("cd " + Quoted(subfolder) + " && soffice -env:UserInstallation=" + profile +
+                                      " --headless --convert-to pdf rotation.doc && soffice -env:UserInstallation=" +
+                                      profile + " --headless --convert-to fodt rotation.doc");
+    ASSERT_TRUE(fs::exists(subfolder + "/rotation.pdf")) << back.out << back.err;
+    const std::string flat = ReadWholeFile(subfolder + "/rotation.fodt");
+    ASSERT_FALSE(flat.empty()) << back.out << back.err;
+
+    // Every frame and shape of the document (the automatic styles; the
+    // built-in "Frame" style keeps its own line, which no box uses).
+    const size_t automatic = flat.find("<office:automatic-styles>");
+    ASSERT_NE(automatic, std::string::npos);
+    const std::string styles = flat.substr(automatic, flat.find("</office:automatic-styles>") - automatic);
+    size_t graphicStyles = 0;
+    for (size_t at = styles.find("style:family=\"graphic\""); at != std::string::npos;
+         at = styles.find("style:family=\"graphic\"", at + 1)) {
+        ++graphicStyles;
+        const std::string style = styles.substr(at, styles.find("</style:style>", at) - at);
+        EXPECT_EQ(style.find("solid #"), std::string::npos) << style;         // fo:border="0.74pt solid #000000"
+        EXPECT_EQ(style.find("draw:stroke=\"solid\""), std::string::npos) << style;
+    }
+    EXPECT_GE(graphicStyles, 3u);  // the picture and the two boxes
+
+    const auto original = WordBoxes(FixturePath("rotation.pdf"));
+    const auto readBack = WordBoxes(subfolder + "/rotation.pdf");
+    for (const char* word : {"Flat", "Up", "Down"}) {
+        ASSERT_TRUE(original.count(word) && readBack.count(word)) << word;
+        const WordBox& want = original.at(word);
+        const WordBox& got = readBack.at(word);
+        // Centres within a few points: the boxes have no inner margins, the
+        // glyphs come from other font files.
+        EXPECT_NEAR((got.xMin + got.xMax) / 2, (want.xMin + want.xMax) / 2, 8.0) << word;
+        EXPECT_NEAR((got.yMin + got.yMax) / 2, (want.yMin + want.yMax) / 2, 10.0) << word;
+    }
 }

@@ -91,6 +91,26 @@ TEST_F(OfficeFileCheck, WordDocumentsAreRecognisedBySignature)
     EXPECT_FALSE(IsWordDocument(Path("missing"), OfficeFormat::Doc));
 }
 
+// The office step looks for text boxes in the RTF before it mends them.
+TEST_F(OfficeFileCheck, TextBoxesAreFoundAnywhereInTheRtf)
+{
+    const std::string box = "{\\shp{\\*\\shpinst\\shpleft0{\\shptxt\\pard Up\\par}}}";
+    WriteFile(Path("boxes.rtf"), "{\\rtf1 " + box + "}");
+    WriteFile(Path("frames.rtf"), "{\\rtf1 {\\pard\\pvpg\\phpg\\posx10 Frame\\par}{\\shp{\\*\\shpinst}}}");
+    EXPECT_TRUE(FileContains(Path("boxes.rtf"), kRtfShapeText));
+    EXPECT_FALSE(FileContains(Path("frames.rtf"), kRtfShapeText));
+
+    // Across the border of the pieces the file is read in, and at its very end.
+    for (size_t lead : {size_t(65536 - 3), size_t(65536), size_t(3 * 65536 - 1)}) {
+        WriteFile(Path("long.rtf"), std::string(lead, 'x') + kRtfShapeText);
+        EXPECT_TRUE(FileContains(Path("long.rtf"), kRtfShapeText)) << lead;
+        WriteFile(Path("long.rtf"), std::string(lead, 'x') + "{\\shptx");
+        EXPECT_FALSE(FileContains(Path("long.rtf"), kRtfShapeText)) << lead;
+    }
+    EXPECT_FALSE(FileContains(Path("missing.rtf"), kRtfShapeText));
+    EXPECT_FALSE(FileContains(Path("boxes.rtf"), ""));
+}
+
 using SofficeLookup = OfficeFolder;
 
 TEST_F(SofficeLookup, FollowsPathAndTheOverride)
