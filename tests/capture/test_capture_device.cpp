@@ -285,6 +285,48 @@ TEST(CaptureDeviceGlyphs, CjkAndEmbeddedTrueType)
     EXPECT_EQ(cairo.CountInked(0, 0, cairo.width, cairo.height), 0);
 }
 
+// Non-embedded CID TrueType fonts with the predefined Unicode CMaps: every
+// glyph is captured with its text and its place (as pdftotext reads them);
+// text left in the picture is drawn with the installed CJK face.
+TEST(CaptureDeviceGlyphs, CjkUnicodeCMapsWithoutEmbeddedFonts)
+{
+    CRenderedPage page = RenderFixturePage("cjk_unicode_cmaps.pdf");
+    const struct {
+        std::u16string first, second;
+        double y;
+    } lines[] = {
+        {u"\u53D1", u"\u7968", 125.67},  // UniGB-UCS2-H
+        {u"\u91D1", u"\u989D", 179.00},  // UniGB-UTF16-H
+        {u"\u65E5", u"\u672C", 232.33},  // UniJIS-UCS2-H
+        {u"\uD55C", u"\uAD6D", 285.67},  // UniKS-UCS2-H
+        {u"\u81FA", u"\u7063", 339.00},  // UniCNS-UCS2-H
+        {u"\U00020BB7", u"\u91CE", 392.33},  // UniJIS-UTF16-H, beyond the basic plane
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.y);
+        const CTextItem* first = FirstWithText(page, line.first);
+        const CTextItem* second = FirstWithText(page, line.second);
+        ASSERT_NE(first, nullptr);
+        ASSERT_NE(second, nullptr);
+        EXPECT_NEAR(first->x, 96.00, kHundredth);
+        EXPECT_NEAR(first->y, line.y, kHundredth);
+        EXPECT_NEAR(first->width, 21.33, kHundredth);
+        EXPECT_NEAR(first->height, 21.33, kHundredth);
+        EXPECT_EQ(first->rotation, 0);
+        EXPECT_EQ(first->useCharCode, 1);
+        EXPECT_NEAR(second->x, 117.33, kHundredth);
+        EXPECT_NEAR(second->y, line.y, kHundredth);
+    }
+    // The Latin letter after a CID space keeps its place too.
+    const CTextItem* a = FirstWithText(page, u"A");
+    ASSERT_NE(a, nullptr);
+    EXPECT_NEAR(a->x, 160.00, kHundredth);
+    EXPECT_EQ(page.items.size(), 14u);  // 12 ideographs, the space and "A"; none of the turned line
+
+    EXPECT_EQ(page.CountInked(90, 100, 170, 400), 0);    // captured: out of the picture
+    EXPECT_GT(page.CountInked(380, 600, 520, 740), 400);  // the turned line, drawn
+}
+
 TEST(CaptureDevicePages, SizesAndStoreClearedPerPage)
 {
     auto pages = RenderFixturePages("page_sizes.pdf", 1, 4);
