@@ -355,7 +355,7 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
     CMessageBuffer buffer;
     bool ended = !WriteWorkerMessage(runEnd, WorkerMessage::Job, EncodeWorkerJob(job, memoryMegabytes, folder.Path()));
     // A stop raised before the worker started went with the job.
-    bool stopSent = g_settings.stopRequested.load() != 0, hung = false;
+    bool stopSent = g_settings.stopRequested.load() != 0, hung = false, closed = false;
     Clock::time_point lastSign = Clock::now();
     Clock::time_point killAt = Clock::now() + kStopGrace;
     const auto hangAfter = std::chrono::seconds(job.pageSeconds) + kHangGrace;
@@ -369,7 +369,7 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0) {
-                ended = true;
+                ended = closed = true;
             } else {
                 buffer.Append(bytes, static_cast<size_t>(got));
                 WorkerMessage type {};
@@ -406,7 +406,8 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
         }
     }
     close(runEnd);
-    if (!state.gotResult)
+    // A worker that closed its end has ended (or is ending) by itself.
+    if (!closed)
         kill(pid, SIGKILL);
     const int status = WorkerStatus();
     runningWorker.store(0);

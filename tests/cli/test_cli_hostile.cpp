@@ -167,10 +167,8 @@ TEST_F(CliHostileTest, EveryHostileFileGivesOneLineAndTheGoodFileAfterItIsConver
     EXPECT_EQ(FileLines(run.out, "hostile_tiling.pdf"),
               std::vector<std::string>{"hostile_tiling.pdf :Error - Page 1 took longer than 3 seconds; the file "
                                        "was given up."});
-    if (kMemoryLimited)
-        EXPECT_EQ(FileLines(run.out, "hostile_font_bomb.pdf"),
-                  std::vector<std::string>{"hostile_font_bomb.pdf :Error - The PDF needs more memory than the "
-                                           "converter may use (256 MB)."});
+    // (The font bomb meets its memory limit or, on a busy machine, the page
+    // budget first: its own test below gives it time.)
     EXPECT_EQ(FileLines(run.out, "empty.pdf"), std::vector<std::string>{"empty.pdf :Error - Cannot open PDF file."});
 
     // Each file within its budget (and the grace for a stuck worker).
