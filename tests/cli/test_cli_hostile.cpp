@@ -189,7 +189,7 @@ TEST_F(CliHostileTest, TerminationSignalsEndTheRunAtOnceAndCleanly)
         const auto start = Clock::now();
         child.Signal(signalNumber);
         EXPECT_EQ(child.Wait(), 1) << child.Seen();
-        EXPECT_LT(SecondsSince(start), 2.0);
+        EXPECT_LT(SecondsSince(start), 3.0);
         EXPECT_EQ(EntriesIn(temp), 0u);
         EXPECT_EQ(WorkersOf(temp), 0);
         EXPECT_FALSE(fs::exists(subfolder + "/base14.rtf"));
@@ -205,7 +205,7 @@ TEST_F(CliHostileTest, CtrlCStopsAPageThatNeverEnds)
     const auto start = Clock::now();
     child.Interrupt();
     ASSERT_TRUE(child.WaitFor("Stopped.", 5)) << child.Seen();
-    EXPECT_LT(SecondsSince(start), 1.5);
+    EXPECT_LT(SecondsSince(start), 2.0);
     EXPECT_EQ(child.Wait(), 1);
     EXPECT_EQ(EntriesIn(temp), 0u);
     EXPECT_FALSE(fs::exists(subfolder + "/base14.rtf"));
