@@ -1,15 +1,14 @@
 // Frame mode: every run of the page at its own place, in absolutely
 // positioned frames. Frames are placed relative to the page and given the
 // width that is left to the page's right edge, so readers neither shift them
-// by a line nor cut their last words when they fix the frame size. The runs
-// of one line share one frame, each later run set at a tab stop on its own
-// left edge: LibreOffice's import cost grows with the square of the frames in
-// a document, and text set word by word has several runs to a line.
+// by a line nor cut their last words when they fix the frame size. Which runs
+// share a frame (a line's runs, a stack of lines) is planned in frame_stacks.
 #include <algorithm>
 #include <cstdio>
 
 #include "conversion/settings.h"
 #include "rtf/bidi_text.h"
+#include "rtf/frame_stacks.h"
 #include "rtf/rtf_writer.h"
 
 namespace {
@@ -23,31 +22,37 @@ constexpr int kFlowDownward = 1;
 constexpr int kFlowUpward = 2;
 // Twips of font size per half-point.
 constexpr int32_t kTwipsPerHalfPoint = 10;
-// A run shares the frame of the run before it on its line only when it starts
-// at least this share of that run's size after its end: the tab that leads to
-// it must not find the text already past its stop when the reader's font is
-// a little wider.
-constexpr double kMinTabGapShare = 0.25;
-
-// The runs of `runs` from `first` on that continue its line left to right:
-// the same baseline, each starting clear of the previous one's end.
-size_t SameLineRunCount(const RunList& runs, size_t first)
-{
-    size_t count = 1;
-    while (first + count < runs.size()) {
-        const CTextRun& previous = runs[first + count - 1];
-        const CTextRun& next = runs[first + count];
-        const double minGap = kMinTabGapShare * previous.size;
-        if (next.bottom != previous.bottom || next.left - previous.right < minGap)
-            break;
-        ++count;
-    }
-    return count;
-}
 
 int32_t FrameWidth(int32_t posx)
 {
     return std::max(g_pageWidthTwips - posx, kMinFrameWidth);
+}
+
+std::string FrameControls(int32_t posx, int32_t posy)
+{
+    char frame[400];
+    std::snprintf(frame, sizeof frame,
+                  " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx%d\\posy%d\\absw%d\\dxfrtext144\\dfrmtxtx144"
+                  "\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263",
+                  posx, posy, FrameWidth(posx));
+    return frame;
+}
+
+// The tab stops and text of `count` runs of one line set from `left`.
+std::string LineContent(const CTextRun* runs, size_t count, int32_t left)
+{
+    std::string text;
+    for (size_t i = 1; i < count; ++i)
+        text += "\\tx" + std::to_string(runs[i].left - left);
+    for (size_t i = 0; i < count; ++i) {
+        // The tab takes the size of the run it leads to, so it cannot make
+        // the line taller than its runs.
+        if (i > 0)
+            text += "{\\fs" + std::to_string(std::max(runs[i].size / kTwipsPerHalfPoint, 1)) + "\\tab}";
+        // The frame's paragraph stays left to right: it is set from its left edge.
+        text += LogicalOrderRtf(runs[i].rtfText, false);
+    }
+    return text;
 }
 
 std::string EmptyFrame(const char* start, int32_t posx, int32_t posy)
@@ -82,10 +87,13 @@ int CRtfWriter::WriteFramedText()
     // about 80 twips to the right of its position.
     if (!rc && !runs.lineRuns.empty())
         rc = WriteBody("\\pard\\sl-1\\slmult0\\par");
-    for (size_t i = 0; i < runs.lineRuns.size() && !rc;) {
-        const size_t count = SameLineRunCount(runs.lineRuns, i);
-        rc = WriteLineFrame(&runs.lineRuns[i], count);
-        i += count;
+    for (const CFrameStack& stack : PlanFrameStacks(runs.lineRuns)) {
+        if (rc)
+            break;
+        if (stack.lines.size() == 1)
+            rc = WriteLineFrame(&runs.lineRuns[stack.lines[0].first], stack.lines[0].count);
+        else
+            rc = WriteFrameStack(stack);
     }
     if (!rc && hasVertical)
         rc = WriteBody(EmptyFrame("\\pard ", g_pageWidthTwips - kClosingFrameInset,
@@ -109,24 +117,20 @@ int CRtfWriter::WriteLineFrame(const CTextRun* runs, size_t count)
     int32_t top = runs[0].top;
     for (size_t i = 1; i < count; ++i)
         top = std::min(top, runs[i].top);
-    const int32_t left = runs[0].left;
-    char frame[400];
-    std::snprintf(frame, sizeof frame,
-                  " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx%d\\posy%d\\absw%d\\dxfrtext144\\dfrmtxtx144"
-                  "\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263",
-                  left, top, FrameWidth(left));
-    std::string text = frame;
-    for (size_t i = 1; i < count; ++i)
-        text += "\\tx" + std::to_string(runs[i].left - left);
-    for (size_t i = 0; i < count; ++i) {
-        // The tab takes the size of the run it leads to, so it cannot make
-        // the line taller than its runs.
-        if (i > 0)
-            text += "{\\fs" + std::to_string(std::max(runs[i].size / kTwipsPerHalfPoint, 1)) + "\\tab}";
-        // The frame's paragraph stays left to right: it is set from its left edge.
-        text += LogicalOrderRtf(runs[i].rtfText, false);
+    return WriteBody(FrameControls(runs[0].left, top) + LineContent(runs, count, runs[0].left) + "\\par");
+}
+
+int CRtfWriter::WriteFrameStack(const CFrameStack& stack)
+{
+    // Paragraphs with the same frame controls make one frame; each line's
+    // exact spacing puts its baseline where the PDF has it.
+    const RunList& runs = PageRuns().lineRuns;
+    const std::string controls = FrameControls(stack.left, stack.top);
+    std::string text;
+    for (const CFrameLine& line : stack.lines) {
+        text += controls + "\\sl-" + std::to_string(line.spacing) + "\\slmult0";
+        text += LineContent(&runs[line.first], line.count, stack.left) + "\\par";
     }
-    text += "\\par";
     return WriteBody(text);
 }
 

@@ -13,6 +13,7 @@
 #include "rtf/text_run.h"
 
 class IConversionReceiver;
+struct CFrameStack;
 
 // The paper is this much wider than the page picture (twips); with margins
 // of 0 it is also the width of a page's text.
@@ -50,6 +51,8 @@ public:
     // One frame for `count` runs of one line, left to right; the later runs
     // at tab stops on their left edges.
     int WriteLineFrame(const CTextRun* runs, size_t count);
+    // One frame for consecutive lines of the page's line runs.
+    int WriteFrameStack(const CFrameStack& stack);
     int WriteVerticalFrame(const CTextRun& run, bool upward);
 
     // Flow mode.
