@@ -8,7 +8,7 @@
 //
 //   build/bench/bench_office [--benchmark_filter=...] [--benchmark_repetitions=3]
 //   PW_BENCH_OFFICE_FORMAT=docx  stores .docx instead of .doc
-//   PW_BENCH_OFFICE_KEEP=DIR     keeps the RTFs of the cases in DIR
+//   PW_BENCH_OFFICE_KEEP=DIR     keeps the PDFs and RTFs of the cases in DIR
 #include <benchmark/benchmark.h>
 
 #include <PDFDoc.h>
@@ -155,8 +155,10 @@ const std::string& CaseRtf(Kind kind, int pages, bool frames)
     std::string rtfPath = stem + ".rtf";
     if (!WriteRtf(pdfPath, rtfPath, frames))
         rtfPath.clear();
-    else if (const char* keep = std::getenv("PW_BENCH_OFFICE_KEEP"))
+    else if (const char* keep = std::getenv("PW_BENCH_OFFICE_KEEP")) {
         CopyToNewFile(rtfPath, std::string(keep) + "/" + fs::path(rtfPath).filename().string());
+        CopyToNewFile(pdfPath, std::string(keep) + "/" + fs::path(pdfPath).filename().string());
+    }
     return made.emplace(key, rtfPath).first->second;
 }
 
