@@ -118,7 +118,7 @@ void MendTextFrames(const Reference<lang::XComponent>& document, bool wordDocume
                 continue;
             sal_Int32 height = 0, width = 0, top = 0;
             if ((frame->getPropertyValue("Height") >>= height) && (frame->getPropertyValue("Width") >>= width) &&
-                (frame->getPropertyValue("VertOrientPosition") >>= top) && height > width)
+                (frame->getPropertyValue("VertOrientPosition") >>= top) && height > 0 && width > 0)
                 frame->setPropertyValue("VertOrientPosition", uno::Any(sal_Int32(top + height - width)));
         }
     } catch (const uno::RuntimeException&) {
