@@ -4,6 +4,7 @@
 // byte, a 32-bit length and a payload of packed fields.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class WorkerMessage : char {
@@ -34,14 +35,15 @@ private:
 
 class CFieldReader {
 public:
-    explicit CFieldReader(const std::string& bytes) : bytes_(bytes) {}
+    // Keeps its own copy: messages are small, and a temporary may be read.
+    explicit CFieldReader(std::string bytes) : bytes_(std::move(bytes)) {}
     // false once the payload ran short; later reads give 0 and "".
     bool Int(int32_t& value);
     bool Text(std::string& value);
     bool Ok() const { return ok_; }
 
 private:
-    const std::string& bytes_;
+    std::string bytes_;
     size_t at_ = 0;
     bool ok_ = true;
 };
