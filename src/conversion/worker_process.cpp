@@ -82,6 +82,16 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     return pointers;
 }
 
+bool KeepWorkerErrors()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#else
+    const char* keep = std::getenv("PW_WORKER_STDERR");
+    return keep != nullptr && std::strcmp(keep, "1") == 0;
+#endif
+}
+
 // Starts the worker server with its end of the socket as descriptor 3; -1 on failure.
 pid_t SpawnWorker(const std::string& program, int workerEnd)
 {
@@ -90,9 +100,14 @@ pid_t SpawnWorker(const std::string& program, int workerEnd)
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    // The log is the run's: the worker has no standard input or output.
+    // The log is the run's: the worker has no standard input or output. The
+    // library's last words before an abort ("Out of memory") would only
+    // break into the progress bar; the run says what happened in its log.
+    // PW_WORKER_STDERR=1 (and a sanitizer build, for its reports) keep them.
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (!KeepWorkerErrors())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, workerEnd, kWorkerFd);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
