@@ -25,15 +25,24 @@ constexpr int64_t kLeastSpacing = 1;
 constexpr const char* kSectionContinues = "\\pard\\sect\\sectd\\sbknone";
 constexpr const char* kFillerEnd = "\\fs18\\cf0\\par";
 
-// "\pard\li%d\ri0\sl-%d\slmult0 ": a paragraph at indent `indent` whose line
-// advances exactly `spacing` twips.
-std::string ParagraphStart(int32_t indent, int64_t spacing)
+// "\pard\li%d\ri%d\sl-%d\slmult0 ": a paragraph at indent `indent` whose line
+// advances exactly `spacing` twips, `rightIndent` twips in from the column's
+// right edge.
+std::string ParagraphStart(int32_t indent, int64_t spacing, int32_t rightIndent = 0)
 {
-    char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "\\pard\\li%d\\ri0\\sl-%lld\\slmult0 ", indent,
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "\\pard\\li%d\\ri%d\\sl-%lld\\slmult0 ", indent, rightIndent,
                   static_cast<long long>(spacing));
     return buffer;
 }
+
+// The right indent of a line's paragraph: a page width beyond the column's
+// right edge. Each paragraph holds one line of the PDF; where the reader sets
+// it wider than the PDF (other fonts, characters the measure could not see),
+// the line runs on over the edge instead of wrapping into a second line,
+// which would push every later line of the page down and the page over its
+// end.
+int32_t NoWrapRightIndent() { return -(g_pageWidthTwips + kPageExtraWidth); }
 
 // A right-to-left paragraph set from its right end, `indent` twips left of
 // the column's right edge: in such a paragraph the office suite takes \li as
@@ -67,7 +76,8 @@ struct CLineText {
     }
     std::string Start(int32_t indent, int64_t spacing) const
     {
-        return rightToLeft ? RightToLeftParagraphStart(rightIndent, spacing) : ParagraphStart(indent, spacing);
+        return rightToLeft ? RightToLeftParagraphStart(rightIndent, spacing)
+                           : ParagraphStart(indent, spacing, NoWrapRightIndent());
     }
 };
 

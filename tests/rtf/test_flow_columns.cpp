@@ -56,6 +56,9 @@ protected:
     CRtfWriter writer_;
 };
 
+// Line paragraphs reach a page width beyond their column (12241 + 50 twips),
+// so that a line the reader sets wider than the PDF does not wrap; filler
+// paragraphs keep their column's edge.
 const std::string kFiller = "\\pard\\li0\\ri0\\sl-213\\slmult0 ";
 
 }  // namespace
@@ -66,7 +69,7 @@ TEST_F(FlowColumnsTest, FirstLineOfThePageGetsFillersFromTheTopEdge)
     EXPECT_EQ(writer_.lastBaseline, 1000);
     // d = 1000, g = 760: three fillers (639 twips), then 240 + 121.
     EXPECT_EQ(Body(), kFiller + "\\fs18\\cf0\\par" + kFiller + "\\fs18\\cf0\\par" + kFiller +
-                          "\\fs18\\cf0\\par\\pard\\li0\\ri0\\sl-361\\slmult0 {Hello}\\par");
+                          "\\fs18\\cf0\\par\\pard\\li0\\ri-12291\\sl-361\\slmult0 {Hello}\\par");
 }
 
 TEST_F(FlowColumnsTest, NextAndCloseLines)
@@ -79,10 +82,10 @@ TEST_F(FlowColumnsTest, NextAndCloseLines)
     CRunColumn column = Column({FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300),
                                 FlowRun("same", 1440, 1300), FlowRun("after", 1440, 1540)});
     ASSERT_EQ(writer_.WriteFlowColumn(column, 0), 0);
-    EXPECT_EQ(Body(), "\\pard\\li1440\\ri0\\sl-200\\slmult0 {next}\\par"
-                      "\\pard\\li1440\\ri0\\sl-100\\slmult0 {close}\\par"
-                      "\\pard\\li1440\\ri0\\sl-1\\slmult0 {same}\\par"
-                      "\\pard\\li1440\\ri0\\sl-239\\slmult0 {after}\\par");
+    EXPECT_EQ(Body(), "\\pard\\li1440\\ri-12291\\sl-200\\slmult0 {next}\\par"
+                      "\\pard\\li1440\\ri-12291\\sl-100\\slmult0 {close}\\par"
+                      "\\pard\\li1440\\ri-12291\\sl-1\\slmult0 {same}\\par"
+                      "\\pard\\li1440\\ri-12291\\sl-239\\slmult0 {after}\\par");
     EXPECT_EQ(writer_.lastBaseline, 1540);
 }
 
@@ -111,8 +114,8 @@ TEST_F(FlowColumnsTest, LineExactlyOneLineHeightBelowHasNoFiller)
     writer_.inColumnSection = 1;
     ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("a", 0, 1240), FlowRun("b", 0, 1481)}), 0), 0);
     // 240 is still a next line; 241 is one twip farther: no filler, spacing 241.
-    EXPECT_EQ(Body(), "\\pard\\li0\\ri0\\sl-240\\slmult0 {a}\\par"
-                      "\\pard\\li0\\ri0\\sl-241\\slmult0 {b}\\par");
+    EXPECT_EQ(Body(), "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {a}\\par"
+                      "\\pard\\li0\\ri-12291\\sl-241\\slmult0 {b}\\par");
 }
 
 TEST_F(FlowColumnsTest, IndentIsRelativeToTheColumnBoundary)
@@ -120,7 +123,7 @@ TEST_F(FlowColumnsTest, IndentIsRelativeToTheColumnBoundary)
     writer_.lastBaseline = 760;
     writer_.inColumnSection = 1;
     ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("x", 6500, 1000)}, 6000), 6000), 0);
-    EXPECT_EQ(Body(), "\\pard\\li500\\ri0\\sl-240\\slmult0 {x}\\par");
+    EXPECT_EQ(Body(), "\\pard\\li500\\ri-12291\\sl-240\\slmult0 {x}\\par");
 }
 
 // A baseline above the last one must never give a negative or shrinking
@@ -133,8 +136,8 @@ TEST_F(FlowColumnsTest, LineAboveTheLastBaselineAdvancesTheLeastStep)
     writer_.inColumnSection = 1;
     ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 8241)}), 0), 0);
     std::string body = Body();
-    EXPECT_EQ(body, "\\pard\\li0\\ri0\\sl-1\\slmult0 {up}\\par"
-                    "\\pard\\li0\\ri0\\sl-240\\slmult0 {on}\\par");
+    EXPECT_EQ(body, "\\pard\\li0\\ri-12291\\sl-1\\slmult0 {up}\\par"
+                    "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {on}\\par");
     EXPECT_EQ(body.find("\\sl--"), std::string::npos);
     EXPECT_EQ(writer_.lastBaseline, 8241);
 }
@@ -149,7 +152,7 @@ TEST_F(FlowColumnsTest, OnlyLaterBlocksStartWithAContinuousSectionBreak)
     ASSERT_EQ(writer_.WriteBlocks(), 0);
     std::string body = Body();
     EXPECT_EQ(body.rfind("\\sbknone"), body.find("\\sbknone"));
-    EXPECT_EQ(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri0\\sl-240\\slmult0 {two}\\par"),
+    EXPECT_EQ(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri-12291\\sl-240\\slmult0 {two}\\par"),
               body.find("{one}\\par") + 9);
     EXPECT_EQ(body.substr(0, 8), "\\pard\\li");
 }
@@ -165,13 +168,13 @@ TEST_F(FlowColumnsTest, TwoColumnBlockIsDeclaredWithItsWidths)
     std::string column1 = "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
-                          "\\pard\\li1000\\ri0\\sl-361\\slmult0 {L0}\\par"
-                          "\\pard\\li1000\\ri0\\sl-240\\slmult0 {L1}\\par";
+                          "\\pard\\li1000\\ri-12291\\sl-361\\slmult0 {L0}\\par"
+                          "\\pard\\li1000\\ri-12291\\sl-240\\slmult0 {L1}\\par";
     std::string column2 = "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
-                          "\\pard\\li0\\ri0\\sl-361\\slmult0 {R0}\\par"
-                          "\\pard\\li0\\ri0\\sl-240\\slmult0 {R1}\\par";
+                          "\\pard\\li0\\ri-12291\\sl-361\\slmult0 {R0}\\par"
+                          "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {R1}\\par";
     EXPECT_EQ(Body(), "\\cols2\\colno1\\colw5999\\colsr-0\\colno2\\colw6241\\colsr-0" + column1 +
                           "\\column" + column2);
 }
@@ -195,10 +198,10 @@ TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
     size_t section = body.find("\\pard\\sect\\sectd\\sbknone\\cols2\\colno1\\colw5999");
     ASSERT_NE(section, std::string::npos);
     // Both columns continue from the heading's baseline 1000.
-    EXPECT_NE(body.find("\\pard\\li0\\ri0\\sl-240\\slmult0 {a}\\par"), std::string::npos);
-    EXPECT_NE(body.find("\\column\\pard\\li0\\ri0\\sl-240\\slmult0 {b}\\par"), std::string::npos);
+    EXPECT_NE(body.find("\\pard\\li0\\ri-12291\\sl-240\\slmult0 {a}\\par"), std::string::npos);
+    EXPECT_NE(body.find("\\column\\pard\\li0\\ri-12291\\sl-240\\slmult0 {b}\\par"), std::string::npos);
     // The block after the section continues from its end baseline, one column again.
-    EXPECT_NE(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri0\\sl-240\\slmult0 {tail}\\par"),
+    EXPECT_NE(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri-12291\\sl-240\\slmult0 {tail}\\par"),
               std::string::npos);
     EXPECT_EQ(writer_.lastBaseline, 1720);
 }
@@ -226,5 +229,5 @@ TEST_F(FlowColumnsTest, RightToLeftLinesKeepTheirRightEndAndAreStoredInReadingOr
     ASSERT_EQ(writer_.WriteFlowColumn(last, 6000), 0);
     EXPECT_EQ(Body(), "\\pard\\rtlpar\\qr\\li1999\\ri0\\sl-240\\slmult0 {\\rtlch \\u1488x\\u1489x}\\par"
                       "\\pard\\rtlpar\\qr\\li3291\\ri0\\sl-240\\slmult0 {\\rtlch \\u1488x\\u1489x}\\par"
-                      "\\pard\\li0\\ri0\\sl-240\\slmult0 {\\rtlch\\ltrch ab }{\\rtlch \\u1488x\\u1489x}\\par");
+                      "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {\\rtlch\\ltrch ab }{\\rtlch \\u1488x\\u1489x}\\par");
 }
