@@ -52,10 +52,13 @@ protected:
     void CheckFolder(const fs::path& dir, int& checked)
     {
         for (const auto& entry : fs::directory_iterator(dir)) {
-            if (entry.path().extension() != ".pdf" || kBadInput.count(entry.path().filename().string()))
+            const std::string name = entry.path().filename().string();
+            // Unreadable files, and the hostile ones (resource bombs with
+            // tests of their own), have no text to check.
+            if (entry.path().extension() != ".pdf" || kBadInput.count(name) || name.rfind("hostile", 0) == 0)
                 continue;
             for (const std::string mode : {"", "--frames"}) {
-                SCOPED_TRACE(entry.path().filename().string() + " " + (mode.empty() ? "flow" : mode));
+                SCOPED_TRACE(name + " " + (mode.empty() ? "flow" : mode));
                 const ShellResult result = Check(entry.path(), mode);
                 EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
                 EXPECT_NE(result.out.find(": 0 pages differ"), std::string::npos) << result.out;

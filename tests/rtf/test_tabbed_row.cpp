@@ -95,8 +95,10 @@ TEST(TabbedRow, BlocksOfRowsAreWrittenWithoutColumnSections)
     EXPECT_EQ(body.find("\\column"), std::string::npos) << body;
     // The second row follows the first one line height lower, set from the
     // page's left edge.
-    EXPECT_NE(body.find("\\pard\\li0\\ri0\\sl-240\\slmult0 \\tx720\\tx3000{\\fs24\\tab}\\fs24 {c}"), std::string::npos)
-        << body;
+    // (Its right indent reaches past the page so that the line cannot wrap.)
+    const size_t row = body.find("\\sl-240\\slmult0 \\tx720\\tx3000{\\fs24\\tab}\\fs24 {c}");
+    ASSERT_NE(row, std::string::npos) << body;
+    EXPECT_EQ(body.rfind("\\pard\\li0\\ri-", row), body.rfind("\\pard", row)) << body;
 }
 
 }  // namespace
