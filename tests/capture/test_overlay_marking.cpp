@@ -285,3 +285,26 @@ TEST_F(OverlayMarkingTest, IndexedMarkingEqualsPairwiseScan)
     EXPECT_GT(markedTotal, 100);
     EXPECT_GT(cascadingPages, 10);  // marks did cascade on a good share of pages
 }
+
+TEST_F(OverlayMarkingTest, RaisedAndLoweredLettersOfTheLatexLogoStayInTheLine)
+{
+    // "LaTeX" at 13.33 px as TeX sets it (the items of latex_logo.pdf): the
+    // 9.33 px A raised 2.93 px and kerned into the L, the E lowered 2.87 px
+    // and kerned into the T. Neither is laid over its neighbour.
+    PageTextItems() = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A"),
+                       Glyph(157.20, 125.67, 8.15f, 13.33f, "T"), Glyph(163.07, 128.53, 8.15f, 13.33f, "E"),
+                       Glyph(170.13, 125.67, 9.63f, 13.33f, "X")};
+    MarkPageItems();
+    for (const CTextItem& item : PageTextItems())
+        EXPECT_EQ(item.layoutMark, 0) << item.narrowText;
+}
+
+TEST_F(OverlayMarkingTest, SmallTextOverAnEarlierWordIsStillMarked)
+{
+    // The same raised letter not drawn right after the letter it covers (a
+    // label printed over a word later on) is still overlaid text.
+    PageTextItems() = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(157.20, 125.67, 8.15f, 13.33f, "T"),
+                       Glyph(300, 125.67, 8.15f, 13.33f, "Z"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A")};
+    MarkPageItems();
+    EXPECT_EQ(PageTextItems()[3].layoutMark, 1);
+}
