@@ -16,7 +16,7 @@ const char* const kCliUsage =
     "Options:\n"
     "  -o, --output DIR      folder for the dated \"Paperwell <date>\" sub-folder\n"
     "                        (default: the current folder)\n"
-    "      --frames          write text in text boxes (one frame per run)\n"
+    "      --frames          write text in text boxes (frames at the runs' places)\n"
     "                        instead of flowing paragraphs\n"
     "      --delete-graphics leave out the page pictures\n"
     "      --pages FROM-TO   convert only these pages (1-based, inclusive)\n"
