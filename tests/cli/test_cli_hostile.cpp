@@ -88,6 +88,19 @@ double SecondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// A worker sent SIGKILL is gone a moment later, not at the instant the
+// program exits: on a loaded machine its exit can still be under way.
+int WorkersLeftAfterAWhile(const std::string& folder)
+{
+    const auto start = Clock::now();
+    int count = WorkersOf(folder);
+    while (count > 0 && SecondsSince(start) < 3.0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        count = WorkersOf(folder);
+    }
+    return count;
+}
+
 class CliHostileTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -191,7 +204,7 @@ TEST_F(CliHostileTest, TerminationSignalsEndTheRunAtOnceAndCleanly)
         EXPECT_EQ(child.Wait(), 1) << child.Seen();
         EXPECT_LT(SecondsSince(start), 3.0);
         EXPECT_EQ(EntriesIn(temp), 0u);
-        EXPECT_EQ(WorkersOf(temp), 0);
+        EXPECT_EQ(WorkersLeftAfterAWhile(temp), 0);
         EXPECT_FALSE(fs::exists(subfolder + "/base14.rtf"));
     }
 }
