@@ -11,9 +11,33 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+// A private folder under /tmp for one test, removed with all it holds.
+class ScopedTempFolder {
+public:
+    explicit ScopedTempFolder(const std::string& prefix)
+    {
+        std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+        if (mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~ScopedTempFolder()
+    {
+        std::error_code ec;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    ScopedTempFolder(const ScopedTempFolder&) = delete;
+    ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 struct ShellResult {
     int exitCode = -1;  // -1 when the child did not exit normally
@@ -57,6 +81,14 @@ inline ShellResult RunShell(const std::string& command)
     unlink(outName);
     unlink(errName);
     return result;
+}
+
+// Has LibreOffice make PDFs of the given (already quoted) documents in
+// folder, with a private profile under profileRoot.
+inline void OfficePdfsOf(const std::string& folder, const std::string& quotedFiles, const std::string& profileRoot)
+{
+    RunShell("cd " + Quoted(folder) + " && soffice -env:UserInstallation=file://" + profileRoot +
+             "/profile --headless --convert-to pdf " + quotedFiles);
 }
 
 // A child on a pseudo-terminal: the test reads what it prints and types.

@@ -30,16 +30,6 @@ std::string CorpusDir()
 
 class CheckTextTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = "/tmp/pw-check-text-XXXXXX";
-        folder_ = mkdtemp(pattern.data());
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
 
     // Runs the check on one PDF in one mode; returns its report.
     ShellResult Check(const fs::path& pdf, const std::string& mode)
@@ -67,7 +57,8 @@ protected:
         }
     }
 
-    std::string folder_;
+    ScopedTempFolder temp_ {"pw-check-text"};
+    const std::string folder_ = temp_.Path();
     int runs_ = 0;
 };
 

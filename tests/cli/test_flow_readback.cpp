@@ -71,14 +71,6 @@ protected:
     {
         if (std::system("command -v soffice >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "LibreOffice is not installed";
-        std::string pattern = "/tmp/pw-flow-back-XXXXXX";
-        folder_ = mkdtemp(pattern.data());
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        if (!folder_.empty())
-            fs::remove_all(folder_, ec);
     }
 
     // Converts the fixtures to .doc with the program, then has LibreOffice
@@ -97,12 +89,12 @@ protected:
         std::string docs;
         for (const std::string& f : fixtures)
             docs += " " + Quoted(fs::path(f).stem().string() + ".doc");
-        RunShell("cd " + Quoted(subfolder) + " && soffice -env:UserInstallation=file://" + folder_ +
-                 "/profile --headless --convert-to pdf" + docs);
+        OfficePdfsOf(subfolder, docs, folder_);
         return subfolder;
     }
 
-    std::string folder_;
+    ScopedTempFolder temp_ {"pw-flow-back"};
+    const std::string folder_ = temp_.Path();
 };
 
 } // namespace

@@ -71,17 +71,6 @@ std::vector<double> LineRightEnds(const std::string& pdf)
 
 class ScriptReadbackTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = "/tmp/pw-script-XXXXXX";
-        folder = mkdtemp(pattern.data());
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        if (!folder.empty())
-            fs::remove_all(folder, ec);
-    }
 
     std::string ToRtf(const std::string& fixture, const std::string& flags, const std::string& stem)
     {
@@ -95,12 +84,12 @@ protected:
     // The PDF LibreOffice makes of an RTF in the folder.
     std::string OfficePdf(const std::string& stem)
     {
-        RunShell("cd " + Quoted(folder) + " && soffice -env:UserInstallation=file://" + folder +
-                 "/profile --headless --convert-to pdf " + Quoted(stem + ".rtf"));
+        OfficePdfsOf(folder, Quoted(stem + ".rtf"), folder);
         return folder + "/" + stem + ".pdf";
     }
 
-    std::string folder;
+    ScopedTempFolder temp {"pw-script"};
+    const std::string folder = temp.Path();
 };
 
 }  // namespace

@@ -90,14 +90,6 @@ protected:
     {
         if (!HaveSoffice())
             GTEST_SKIP() << "LibreOffice is not installed";
-        std::string pattern = "/tmp/pw-to-rtf-XXXXXX";
-        folder = mkdtemp(pattern.data());
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        if (!folder.empty())
-            fs::remove_all(folder, ec);
     }
 
     // The PDF LibreOffice makes of our RTF of `fixture`.
@@ -107,12 +99,12 @@ protected:
         const ShellResult convert = RunShell(Quoted(kCli) + " --to-rtf " + Quoted(FixturePath(fixture)) + " " +
                                              Quoted(rtf) + " " + flags);
         EXPECT_EQ(convert.exitCode, 0) << convert.err;
-        RunShell("cd " + Quoted(folder) + " && soffice -env:UserInstallation=file://" + folder +
-                 "/profile --headless --convert-to pdf " + Quoted(stem + ".rtf"));
+        OfficePdfsOf(folder, Quoted(stem + ".rtf"), folder);
         return folder + "/" + stem + ".pdf";
     }
 
-    std::string folder;
+    ScopedTempFolder temp {"pw-to-rtf"};
+    const std::string folder = temp.Path();
 };
 
 } // namespace
