@@ -14,7 +14,7 @@
 #include <goo/GooString.h>
 
 #include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 #include "conversion/pdf_library.h"
 #include "fixtures/lib/fixtures.h"
 #include "generated_pages.h"

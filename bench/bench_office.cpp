@@ -25,7 +25,7 @@
 #include <tuple>
 
 #include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 #include "conversion/page_loop.h"
 #include "conversion/pdf_library.h"
 #include "conversion/settings.h"
@@ -121,7 +121,7 @@ bool WriteRtf(const std::string& pdfPath, const std::string& rtfPath, bool frame
             PageLoopJob job;
             job.document = document.get();
             job.device = &device;
-            job.writer = &writer;
+            job.printer = &writer;
             job.firstPage = 1;
             job.lastPage = document->getNumPages();
             job.name = "bench.pdf";

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 // The combining mark a spacing accent (or a lone combining mark) stands for,
 // or 0 when `unit` is no accent of the supported kinds.

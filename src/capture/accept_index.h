@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 // floor(v + 0.5): the whole-pixel rounding used by the duplicate and space tests.
 double RoundWhole(double v);

@@ -12,7 +12,7 @@
 
 #include "capture/marked_content.h"
 #include "capture/text_collector.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 // Why the device looks at the page content itself: the library tells a device
 // about BMC and about BDC with an inline property dictionary, but a BDC whose

@@ -14,7 +14,7 @@
 #include <splash/SplashBitmap.h>
 
 #include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 #include "cli/commands.h"
 #include "conversion/page_picture.h"
 #include "conversion/pdf_library.h"

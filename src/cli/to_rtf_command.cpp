@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 #include "cli/cli_options.h"
 #include "cli/commands.h"
 #include "conversion/page_loop.h"
@@ -161,7 +161,8 @@ int RunToRtf(const std::vector<std::string>& args)
         PageLoopJob job;
         job.document = pdf.document.get();
         job.device = device.get();
-        job.writer = &writer;
+        job.printer = &writer;
+        job.auditedWriter = &writer;
         job.firstPage = first;
         job.lastPage = last;
         job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 #include "conversion/page_loop.h"
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
@@ -116,7 +116,7 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
     PageLoopJob pages;
     pages.document = file.pdf.document.get();
     pages.device = file.device.get();
-    pages.writer = file.writer.get();
+    pages.printer = file.writer.get();
     pages.firstPage = first;
     pages.lastPage = last;
     pages.name = N;

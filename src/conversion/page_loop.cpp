@@ -9,17 +9,19 @@
 
 #include "capture/accent_joining.h"
 #include "capture/capture_output_dev.h"
-#include "capture/line_runs.h"
-#include "capture/overlay_marking.h"
-#include "capture/text_item.h"
 #include "conversion/page_picture.h"
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
 #include "conversion/stop_gate.h"
+#include "layout/overlay_marking.h"
+#include "layout/page_layout.h"
+#include "layout/run_collectors.h"
+#include "page/page.h"
+#include "page/page_printer.h"
+#include "page/text_item.h"
 #include "platform/system_error.h"
 #include "rtf/rtf_writer.h"
 #include "rtf/text_audit.h"
-#include "rtf/text_run.h"
 
 namespace {
 
@@ -81,28 +83,6 @@ void FilterPageItems(int W, int H, bool flow)
     items.shrink_to_fit();
 }
 
-void CollectPageRuns(CRtfWriter& writer, bool flow)
-{
-    for (const CTextItem& item : PageTextItems()) {
-        if (item.rotation == 0) {
-            if (flow && item.layoutMark != 0)
-                writer.CollectBoxItem(item, kPageDpi, 0);
-            else
-                writer.CollectLineItem(item, kPageDpi, 0);
-        } else if (item.rotation < 0) {
-            writer.CollectDownItem(item, kPageDpi, 0);
-        } else {
-            writer.CollectUpItem(item, kPageDpi, 0);
-        }
-    }
-    const CTextItem flushItem;
-    writer.CollectLineItem(flushItem, kPageDpi, 1);
-    writer.CollectDownItem(flushItem, kPageDpi, 1);
-    writer.CollectUpItem(flushItem, kPageDpi, 1);
-    if (flow)
-        writer.CollectBoxItem(flushItem, kPageDpi, 1);
-}
-
 // What the library's abort check looks at while it draws a page: a stop, or
 // the page's time budget running out.
 struct PageAbortState {
@@ -141,8 +121,11 @@ int FallbackResolution(int dpi, int width, int height)
 
 PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
 {
-    const bool flow = FlowMode();
-    CRtfWriter& writer = *job.writer;
+    const TextMode mode = FlowMode() ? TextMode::Flow : TextMode::Frames;
+    const bool flow = mode == TextMode::Flow;
+    IPagePrinter& printer = *job.printer;
+    CPage pageModel;
+    CRunCollectors collectors(pageModel);
     const int pageCount = job.lastPage - job.firstPage + 1;
     int dpi = kPageDpi;
     PageAbortState abortState;
@@ -190,10 +173,12 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
             continue;  // render the same page again
         }
 
-        g_pageWidthTwips = PixelsToPageTwips(width);
-        g_pageHeightTwips = PixelsToPageTwips(height);
+        pageModel.Clear();
+        pageModel.number = page;
+        pageModel.mode = mode;
+        pageModel.widthTwips = PixelsToPageTwips(width);
+        pageModel.heightTwips = PixelsToPageTwips(height);
 
-        std::string pagePicture;
         if (g_settings.deleteAllGraphics == 0 && bitmap) {
             start = Clock::now();
             CBitmapInfoHeader header;
@@ -202,7 +187,7 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
             std::string errorText;
             if (SaveBitmapAsJpeg(bitmap->getDataPtr(), header, kPictureQuality, job.picturePath,
                                  &errorText) == kJpegOk)
-                pagePicture = job.picturePath;
+                pageModel.picturePath = job.picturePath;
             if (job.timings)
                 job.timings->picture += SecondsSince(start);
         }
@@ -214,12 +199,9 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
         // counts them once their accents are joined.
         if (job.textAudit)
             job.textAudit->NoteItems(PageTextItems());
-        if (flow)
-            MarkPageItems();
-        CollectPageRuns(writer, flow);
-        MergeLineRuns(PageRuns().lineRuns);
-        if (flow)
-            SortLineRuns(PageRuns().lineRuns);
+        MarkPageItems(PageTextItems(), mode);
+        CollectPageRuns(PageTextItems(), mode, kPageDpi, collectors);
+        LayOutPage(pageModel);
         if (job.timings)
             job.timings->layout += SecondsSince(start);
         if (PastDeadline(abortState)) {
@@ -229,11 +211,13 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
 
         start = Clock::now();
         std::string pageRtf;
-        if (job.textAudit)
-            writer.EchoBodyInto(&pageRtf);
-        const int error = writer.WritePage(page, pagePicture);
-        writer.EchoBodyInto(nullptr);
-        if (job.textAudit && error == 0)
+        CRtfWriter* audited = job.textAudit ? job.auditedWriter : nullptr;
+        if (audited)
+            audited->EchoBodyInto(&pageRtf);
+        const int error = printer.PrintPage(pageModel);
+        if (audited)
+            audited->EchoBodyInto(nullptr);
+        if (audited && error == 0)
             job.textAudit->CheckPage(page, pageRtf);
         if (job.timings) {
             job.timings->write += SecondsSince(start);

@@ -1,13 +1,14 @@
 #pragma once
-// Converts a range of pages of an open PDF into the pages of an RTF writer:
-// render with the capture device, page picture, item filter, marking, run
-// collection, merging and ordering, WritePage, progress.
+// Converts a range of pages of an open PDF into pages of a document: render
+// with the capture device, page picture, item filter, marking, run
+// collection and layout into a page model, PrintPage, progress.
 #include <functional>
 #include <string>
 
 class PDFDoc;
 class CCaptureOutputDev;
 class CRtfWriter;
+class IPagePrinter;
 class IConversionReceiver;
 class CPageTextAudit;
 
@@ -15,15 +16,18 @@ class CPageTextAudit;
 struct PageLoopTimings {
     double render = 0;    // displayPage, glyph capture included
     double picture = 0;   // JPEG of the page bitmap
-    double layout = 0;    // filter, marking, collectors, merge and sort
-    double write = 0;     // WritePage: RTF text and the hex picture
+    double layout = 0;    // filter, marking, collectors and the layout passes
+    double write = 0;     // PrintPage: the document text and the picture
     int pages = 0;
 };
 
 struct PageLoopJob {
     PDFDoc* document = nullptr;
     CCaptureOutputDev* device = nullptr;   // startDoc already called
-    CRtfWriter* writer = nullptr;          // OpenDocument already succeeded
+    IPagePrinter* printer = nullptr;       // gets each page, ready to print
+    // With textAudit: the RTF writer behind `printer`, whose page text the
+    // check reads.
+    CRtfWriter* auditedWriter = nullptr;
     int firstPage = 1;
     int lastPage = 1;
     std::string name;                      // the file's name in progress texts
@@ -39,7 +43,7 @@ struct PageLoopJob {
 enum class PageLoopResult {
     Done,         // every page written
     Stopped,      // stopRequested was seen
-    WriteFailed,  // WritePage failed; `message` holds the file's error line
+    WriteFailed,  // PrintPage failed; `message` holds the file's error line
     OverBudget,   // a page took longer than its budget; `message` says which
 };
 

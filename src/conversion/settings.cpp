@@ -8,8 +8,6 @@ std::vector<std::string> g_inputPaths;
 std::vector<std::string> g_inputNames;
 std::string g_outputSubfolder;
 std::vector<std::string> g_convertedFiles;
-int32_t g_pageWidthTwips = 0;
-int32_t g_pageHeightTwips = 0;
 
 int32_t PixelsToPageTwips(int pixels)
 {

@@ -29,8 +29,6 @@ extern std::vector<std::string> g_inputPaths;      // full paths, in the user's 
 extern std::vector<std::string> g_inputNames;      // the input list's texts; only the count is used
 extern std::string g_outputSubfolder;              // dated sub-folder of the run
 extern std::vector<std::string> g_convertedFiles;  // full paths of the documents stored this run
-extern int32_t g_pageWidthTwips;                   // size of the page being written
-extern int32_t g_pageHeightTwips;
 
 inline bool FlowMode() { return g_settings.writeTextInTextBoxes == 0; }
 

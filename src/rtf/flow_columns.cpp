@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
-#include "conversion/settings.h"
 #include "rtf/bidi_text.h"
+#include "rtf/rtf_format.h"
 #include "rtf/rtf_writer.h"
+#include "rtf/run_text.h"
 #include "rtf/tabbed_row.h"
 
 namespace {
@@ -30,10 +30,7 @@ constexpr const char* kFillerEnd = "\\fs18\\cf0\\par";
 // right edge.
 std::string ParagraphStart(int32_t indent, int64_t spacing, int32_t rightIndent = 0)
 {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "\\pard\\li%d\\ri%d\\sl-%lld\\slmult0 ", indent, rightIndent,
-                  static_cast<long long>(spacing));
-    return buffer;
+    return RtfText("\\pard\\li", indent, "\\ri", rightIndent, "\\sl-", spacing, "\\slmult0 ");
 }
 
 // The right indent of a line's paragraph: a page width beyond the column's
@@ -42,17 +39,14 @@ std::string ParagraphStart(int32_t indent, int64_t spacing, int32_t rightIndent 
 // the line runs on over the edge instead of wrapping into a second line,
 // which would push every later line of the page down and the page over its
 // end.
-int32_t NoWrapRightIndent() { return -(g_pageWidthTwips + kPageExtraWidth); }
+int32_t NoWrapRightIndent(const CPage& page) { return -(page.widthTwips + kPageExtraWidth); }
 
 // A right-to-left paragraph set from its right end, `indent` twips left of
 // the column's right edge: in such a paragraph the office suite takes \li as
 // the indent at the right, where the paragraph starts, and \qr as its start.
 std::string RightToLeftParagraphStart(int32_t indent, int64_t spacing)
 {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "\\pard\\rtlpar\\qr\\li%d\\ri0\\sl-%lld\\slmult0 ", indent,
-                  static_cast<long long>(spacing));
-    return buffer;
+    return RtfText("\\pard\\rtlpar\\qr\\li", indent, "\\ri0\\sl-", spacing, "\\slmult0 ");
 }
 
 // A line's paragraph start and its text in stored order: lines with
@@ -62,42 +56,59 @@ std::string RightToLeftParagraphStart(int32_t indent, int64_t spacing)
 struct CLineText {
     bool rightToLeft = false;
     int32_t rightIndent = 0;
+    int32_t noWrapIndent = 0;
     std::string text;
 
-    CLineText(const CTextRun& run, int32_t columnRight)
+    CLineText(const CPage& page, const CTextRun& run, const std::string& rtf, int32_t columnRight)
+        : noWrapIndent(NoWrapRightIndent(page))
     {
-        if (!ContainsRightToLeft(run.rtfText)) {
-            text = run.rtfText;
+        if (!ContainsRightToLeft(rtf)) {
+            text = rtf;
             return;
         }
-        rightToLeft = IsRightToLeftLine(run.rtfText);
+        rightToLeft = IsRightToLeftLine(rtf);
         rightIndent = std::max(columnRight - run.right, 0);
-        text = LogicalOrderRtf(run.rtfText, rightToLeft);
+        text = LogicalOrderRtf(rtf, rightToLeft);
     }
     std::string Start(int32_t indent, int64_t spacing) const
     {
         return rightToLeft ? RightToLeftParagraphStart(rightIndent, spacing)
-                           : ParagraphStart(indent, spacing, NoWrapRightIndent());
+                           : ParagraphStart(indent, spacing, noWrapIndent);
     }
 };
 
+// The column's right edge; the page's last (or only) column reaches to the
+// paper's edge.
+int32_t ColumnRight(const CPage& page, int32_t boundary, int32_t width)
+{
+    const int32_t right = boundary + width;
+    return right >= page.widthTwips ? page.widthTwips + kPageExtraWidth : right;
+}
+
 }  // namespace
 
-int CRtfWriter::WriteBlocks()
+int CRtfWriter::WriteBlocks(const CPage& page)
 {
-    for (const CRunBlock& block : blocks_) {
+    for (const CRunBlock& block : page.blocks) {
         int rc = 0;
         if (block.columns.size() == 1) {
             inColumnSection = 0;
-            rc = WriteFlowColumn(block.columns[0], block.columns[0].boundary);
-        } else if (FitsOneTabbedLine(block)) {
+            rc = WriteFlowColumn(page, block.columns[0], block.columns[0].boundary);
+        } else if (block.tabbedLine) {
             inColumnSection = 0;
-            CRunColumn line;
-            line.runs.push_back(TabbedLine(block, block.columns[0].boundary));
-            rc = WriteFlowColumn(line, block.columns[0].boundary);
+            if (lastBaseline != 0)
+                rc = WriteBody(kSectionContinues);
+            const int32_t boundary = block.columns[0].boundary;
+            std::string text;
+            const CTextRun line = TabbedLine(block, boundary, *this, text);
+            // The line stands in a column of its own, as wide as nothing: only
+            // a right-to-left line would use its right edge, and such a block
+            // is never one tabbed line.
+            if (!rc)
+                rc = WriteFlowLine(page, line, text, boundary, ColumnRight(page, boundary, 0));
         } else if (block.columns.size() > 1) {
             inColumnSection = 1;
-            rc = WriteColumnSection(block);
+            rc = WriteColumnSection(page, block);
         }
         if (rc)
             return rc;
@@ -105,7 +116,7 @@ int CRtfWriter::WriteBlocks()
     return 0;
 }
 
-int CRtfWriter::WriteColumnSection(const CRunBlock& block)
+int CRtfWriter::WriteColumnSection(const CPage& page, const CRunBlock& block)
 {
     if (lastBaseline != 0)
         if (int rc = WriteBody(kSectionContinues))
@@ -127,59 +138,61 @@ int CRtfWriter::WriteColumnSection(const CRunBlock& block)
                 return rc;
         inColumnSection = 1;
         lastBaseline = block.id != 0 ? start : 0;
-        if (int rc = WriteFlowColumn(block.columns[c], block.columns[c].boundary))
+        if (int rc = WriteFlowColumn(page, block.columns[c], block.columns[c].boundary))
             return rc;
     }
     lastBaseline = std::max(block.endBaseline, reachedBaseline_);
     return 0;
 }
 
-int CRtfWriter::WriteFlowColumn(const CRunColumn& column, int32_t boundary)
+int CRtfWriter::WriteFlowColumn(const CPage& page, const CRunColumn& column, int32_t boundary)
 {
     if (lastBaseline != 0 && inColumnSection == 0)
         if (int rc = WriteBody(kSectionContinues))
             return rc;
-    // The column's right edge; the page's last (or only) column reaches to
-    // the paper's edge.
-    int32_t columnRight = boundary + column.width;
-    if (columnRight >= g_pageWidthTwips)
-        columnRight = g_pageWidthTwips + kPageExtraWidth;
-    for (const CTextRun& r : column.runs) {
-        const int64_t h = r.lineHeight;
-        const int64_t m = static_cast<int64_t>(std::floor(kCloseLineShare * static_cast<double>(h)));
-        const int32_t indent = r.left - boundary;
-        const int64_t d = static_cast<int64_t>(r.bottom) - lastBaseline;
-        const CLineText line(r, columnRight);
-        int rc = 0;
-        int64_t advance = d;
-        if (d < m) {
-            // A line closer to the previous one than its own height (a
-            // subscript line, a plot drawn with text) advances exactly its
-            // distance: the reader draws text taller than an exact spacing
-            // without clipping it, and any larger spacing would push every
-            // later line of the page down, and the page over its end. A line
-            // above the text already written (flowing text cannot go back up)
-            // advances the least step.
-            advance = std::max<int64_t>(d, kLeastSpacing);
-            rc = WriteBody(line.Start(indent, advance) + line.text + "\\par");
-        } else if (d <= h) {
-            rc = WriteBody(line.Start(indent, d) + line.text + "\\par");
-        } else {
-            const int64_t g = d - h;
-            const int64_t fillers = g / kFillerSpacing;
-            const int64_t rest = g % kFillerSpacing;
-            for (int64_t k = 0; k < fillers && rc == 0; ++k)
-                rc = WriteBody((k == 0 ? std::string() : std::string(kFillerEnd)) +
-                               ParagraphStart(indent, kFillerSpacing));
-            if (rc == 0)
-                rc = WriteBody((fillers > 0 ? std::string(kFillerEnd) : std::string()) +
-                               line.Start(indent, h + rest) + line.text + "\\par");
-        }
-        if (rc)
+    const int32_t columnRight = ColumnRight(page, boundary, column.width);
+    for (const CTextRun& r : column.runs)
+        if (int rc = WriteFlowLine(page, r, RunRtf(r, TextMode::Flow, *this), boundary, columnRight))
             return rc;
-        // Where the line really stands: the next spacing is measured from it.
-        lastBaseline = static_cast<int32_t>(lastBaseline + advance);
-        reachedBaseline_ = std::max(reachedBaseline_, lastBaseline);
+    return 0;
+}
+
+int CRtfWriter::WriteFlowLine(const CPage& page, const CTextRun& r, const std::string& rtf, int32_t boundary,
+                              int32_t columnRight)
+{
+    const int64_t h = r.lineHeight;
+    const int64_t m = static_cast<int64_t>(std::floor(kCloseLineShare * static_cast<double>(h)));
+    const int32_t indent = r.left - boundary;
+    const int64_t d = static_cast<int64_t>(r.bottom) - lastBaseline;
+    const CLineText line(page, r, rtf, columnRight);
+    int rc = 0;
+    int64_t advance = d;
+    if (d < m) {
+        // A line closer to the previous one than its own height (a
+        // subscript line, a plot drawn with text) advances exactly its
+        // distance: the reader draws text taller than an exact spacing
+        // without clipping it, and any larger spacing would push every
+        // later line of the page down, and the page over its end. A line
+        // above the text already written (flowing text cannot go back up)
+        // advances the least step.
+        advance = std::max<int64_t>(d, kLeastSpacing);
+        rc = WriteBody(line.Start(indent, advance) + line.text + "\\par");
+    } else if (d <= h) {
+        rc = WriteBody(line.Start(indent, d) + line.text + "\\par");
+    } else {
+        const int64_t g = d - h;
+        const int64_t fillers = g / kFillerSpacing;
+        const int64_t rest = g % kFillerSpacing;
+        for (int64_t k = 0; k < fillers && rc == 0; ++k)
+            rc = WriteBody((k == 0 ? std::string() : std::string(kFillerEnd)) + ParagraphStart(indent, kFillerSpacing));
+        if (rc == 0)
+            rc = WriteBody((fillers > 0 ? std::string(kFillerEnd) : std::string()) + line.Start(indent, h + rest) +
+                           line.text + "\\par");
     }
+    if (rc)
+        return rc;
+    // Where the line really stands: the next spacing is measured from it.
+    lastBaseline = static_cast<int32_t>(lastBaseline + advance);
+    reachedBaseline_ = std::max(reachedBaseline_, lastBaseline);
     return 0;
 }

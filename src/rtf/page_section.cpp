@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "conversion/settings.h"
+#include "rtf/rtf_format.h"
 #include "rtf/rtf_writer.h"
 
 namespace {
@@ -21,17 +21,6 @@ constexpr size_t kPictureChunkBytes = 32 * 1024;
 // line; an exact one-twip paragraph keeps the lines at their baselines.
 // Readers that keep the shapes in the first paragraph ignore it.
 constexpr const char* kShapeParagraph = "\\pard\\sl-1\\slmult0 ";
-// Text-flow values of the shape text boxes.
-constexpr int kFlowHorizontal = 0;
-constexpr int kFlowDownward = 1;
-constexpr int kFlowUpward = 2;
-
-std::string Format2(const char* format, int a, int b)
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return buffer;
-}
 
 class CPictureFile {
 public:
@@ -47,51 +36,51 @@ private:
 
 } // namespace
 
-int CRtfWriter::WritePage(int pageNumber, const std::string& picturePath)
+int CRtfWriter::PrintPage(const CPage& page)
 {
-    (void)pageNumber;  // the breaks follow the pages actually written
-    const int32_t pageWidth = g_pageWidthTwips + kPageExtraWidth;
-    const int32_t pageHeight = g_pageHeightTwips + kPageExtraHeight;
+    const int32_t pageWidth = page.widthTwips + kPageExtraWidth;
+    const int32_t pageHeight = page.heightTwips + kPageExtraHeight;
+    const bool flow = page.mode == TextMode::Flow;
+    // The page's faces and colours get their numbers in the order the
+    // collectors first used them, so the tables list them in that order.
+    for (const std::string& face : page.facesInFirstUse)
+        FontIndex(face);
+    for (uint32_t color : page.colorsInFirstUse)
+        ColorIndex(color);
     // Every page but the document's first starts a new section. Counting the
     // written pages (rather than comparing with the range's first number)
     // keeps a range that starts at 0, which the driver raises to 1, from
     // getting an empty first page.
     if (pagesWritten_ > 0) {
-        if (int rc = WriteBody(Format2("\\pard\\sect\\sectd\\sbkpage\\nosubsuper\\sectd\\pgwsxn%d\\pghsxn%d"
-                                       "\\linex0\\endnhere\\sectlinegrid0\\sectspecifyl",
-                                       pageWidth, pageHeight)))
+        if (int rc = WriteBody(RtfText("\\pard\\sect\\sectd\\sbkpage\\nosubsuper\\sectd\\pgwsxn", pageWidth,
+                                       "\\pghsxn", pageHeight, "\\linex0\\endnhere\\sectlinegrid0\\sectspecifyl")))
             return rc;
     }
     ++pagesWritten_;
-    if (int rc = WriteBody(Format2("\\jexpand\\viewkind1\\viewscale100\\paperw%d\\paperh%d"
-                                   "\\margl0\\margr0\\margt0\\margb0",
-                                   pageWidth, pageHeight)))
+    if (int rc = WriteBody(RtfText("\\jexpand\\viewkind1\\viewscale100\\paperw", pageWidth, "\\paperh", pageHeight,
+                                   "\\margl0\\margr0\\margt0\\margb0")))
         return rc;
-    const CPageRuns& pageRuns = PageRuns();
-    const bool pageHasShapes = !picturePath.empty() || !pageRuns.boxRuns.empty() ||
-                               !pageRuns.upRuns.empty() || !pageRuns.downRuns.empty();
-    if (FlowMode() && pageHasShapes) {
+    const bool pageHasShapes = !page.picturePath.empty() || !page.boxRuns.empty() || !page.upRuns.empty() ||
+                               !page.downRuns.empty();
+    if (flow && pageHasShapes) {
         if (int rc = WriteBody(kShapeParagraph))
             return rc;
     }
-    if (int rc = WriteBackground(picturePath))
+    if (int rc = WriteBackground(page))
         return rc;
 
     int rc = 0;
-    if (FlowMode()) {
-        CPageRuns& runs = PageRuns();
-        for (CTextRun& run : runs.boxRuns)
-            if (!rc) rc = WriteTextBox(run, kFlowHorizontal);
-        for (CTextRun& run : runs.upRuns)
-            if (!rc) rc = WriteTextBox(run, kFlowUpward);
-        for (CTextRun& run : runs.downRuns)
-            if (!rc) rc = WriteTextBox(run, kFlowDownward);
-        if (!rc) {
-            BuildBlocks(runs.lineRuns, g_pageWidthTwips, Blocks());
-            rc = WriteBlocks();
-        }
+    if (flow) {
+        for (const CTextRun& run : page.boxRuns)
+            if (!rc) rc = WriteTextBox(run, TextFlow::Horizontal);
+        for (const CTextRun& run : page.upRuns)
+            if (!rc) rc = WriteTextBox(run, TextFlow::Upward);
+        for (const CTextRun& run : page.downRuns)
+            if (!rc) rc = WriteTextBox(run, TextFlow::Downward);
+        if (!rc)
+            rc = WriteBlocks(page);
     } else {
-        rc = WriteFramedText();
+        rc = WriteFramedText(page);
     }
     // Flushing per page makes a full disk show on the page that hit it.
     if (!rc)
@@ -102,19 +91,19 @@ int CRtfWriter::WritePage(int pageNumber, const std::string& picturePath)
     return 0;
 }
 
-int CRtfWriter::WriteBackground(const std::string& picturePath)
+int CRtfWriter::WriteBackground(const CPage& page)
 {
-    if (picturePath.empty())
+    if (page.picturePath.empty())
         return 0;
-    CPictureFile picture(picturePath);
+    CPictureFile picture(page.picturePath);
     if (picture.fd() < 0)
         return errno ? errno : ENOENT;
     // \shpfblwtxt1 (shape below text): readers that follow it rather than
     // fBehindDocument would otherwise paint the picture over the text.
-    if (int rc = WriteBody(Format2("{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright%d\\shpbottom%d"
+    if (int rc = WriteBody(RtfText("{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright", page.widthTwips,
+                                   "\\shpbottom", page.heightTwips,
                                    "\\shpwr3\\shpfblwtxt1\\shpz-10000\\shplid0{\\sp{\\sn shapeType}{\\sv 75}}"
-                                   "{\\sp{\\sn fBehindDocument}{\\sv 1}}{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip ",
-                                   g_pageWidthTwips, g_pageHeightTwips)))
+                                   "{\\sp{\\sn fBehindDocument}{\\sv 1}}{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip ")))
         return rc;
     static constexpr char kHexDigits[] = "0123456789abcdef";
     unsigned char chunk[kPictureChunkBytes];
@@ -142,12 +131,6 @@ int CRtfWriter::WriteBackground(const std::string& picturePath)
 
 void CRtfWriter::ResetPage()
 {
-    CPageRuns& runs = PageRuns();
-    runs.lineRuns.clear();
-    runs.boxRuns.clear();
-    runs.upRuns.clear();
-    runs.downRuns.clear();
-    blocks_.clear();
     lastBaseline = 0;
     inColumnSection = 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/code_page.h"
+#include "rtf/rtf_format.h"
 
 namespace {
 
@@ -15,9 +16,7 @@ constexpr unsigned char kDelete = 0x7F;
 
 void AppendCodeMarker(uint32_t code, std::string& text)
 {
-    char marker[24];
-    std::snprintf(marker, sizeof marker, "&u%dx", static_cast<int32_t>(code));
-    text.append(marker);
+    AppendRtf(text, "&u", static_cast<int32_t>(code), "x");
 }
 
 // One UTF-16 unit given by character code.

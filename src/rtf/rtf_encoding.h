@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 struct CAppendedText {
     bool byCharCode = false;  // the item added a character-code marker (or a tab blank)

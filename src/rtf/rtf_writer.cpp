@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_encoding.h"
+#include "rtf/rtf_format.h"
 
 namespace {
 
@@ -22,22 +22,9 @@ constexpr size_t kMaxReasonChars = 1024;
 // Bytes moved per read when the body is copied behind the header.
 constexpr size_t kCopyChunkBytes = 64 * 1024;
 
-std::string Format(const char* format, int a, int b, int c)
-{
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, format, a, b, c);
-    return buffer;
-}
-
 } // namespace
 
-CRtfWriter::CRtfWriter(IConversionReceiver* receiver) : receiver_(receiver)
-{
-    g_pageWidthTwips = 0;
-    g_pageHeightTwips = 0;
-    lastBaseline = 0;
-    inColumnSection = 0;
-}
+CRtfWriter::CRtfWriter(IConversionReceiver* receiver) : receiver_(receiver) {}
 
 CRtfWriter::~CRtfWriter()
 {
@@ -129,7 +116,7 @@ int CRtfWriter::WriteHeader()
     }
     header += "}{\\colortbl";
     for (uint32_t value : colors)
-        header += Format("\\red%d\\green%d\\blue%d;", value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+        AppendRtf(header, "\\red", value & 0xFF, "\\green", (value >> 8) & 0xFF, "\\blue", (value >> 16) & 0xFF, ";");
     header += "}{\\*\\generator Paperwell;}{\\info{\\author Tarnwick}{\\company Tarnwick}}";
     return mainFile_.Write(header);
 }

@@ -7,59 +7,58 @@
 #include <unordered_map>
 #include <vector>
 
-#include "capture/run_blocks.h"
-#include "capture/text_item.h"
+#include "page/page.h"
+#include "page/page_printer.h"
 #include "rtf/rtf_file.h"
-#include "rtf/text_run.h"
 
 class IConversionReceiver;
-struct CFrameStack;
 
 // The paper is this much wider than the page picture (twips); with margins
 // of 0 it is also the width of a page's text.
 inline constexpr int32_t kPageExtraWidth = 50;
 
-class CRtfWriter {
+class CRtfWriter final : public IPagePrinter {
 public:
     // `receiver` gets the message box of a failed OpenDocument (may be null).
     explicit CRtfWriter(IConversionReceiver* receiver = nullptr);
-    ~CRtfWriter();
+    ~CRtfWriter() override;
     CRtfWriter(const CRtfWriter&) = delete;
     CRtfWriter& operator=(const CRtfWriter&) = delete;
 
     bool OpenDocument(const std::string& rtfPath);
     int FontIndex(const std::string& face);
     int ColorIndex(uint32_t color);
-    // 0, or the errno of a failed picture read or body write.
-    int WritePage(int pageNumber, const std::string& picturePath);
-    int WriteBackground(const std::string& picturePath);
+
+    // One page: section, picture, the page's text in its mode. 0, or the
+    // errno of a failed picture read or body write.
+    int PrintPage(const CPage& page) override;
+    // Header, tables and body into the RTF file.
+    int Finish() override { return FinishDocument(); }
+
+    int WriteBackground(const CPage& page);
     int FinishDocument();
     // Header, font table, colour table and generator group into the RTF file.
     int WriteHeader();
     void ResetPage();
 
-    // Run collectors: turn the page's items into CPageRuns' lists. Their
-    // pending state is process-wide; flush = 1 finishes the open run.
-    void CollectLineItem(const CTextItem& item, int dpi, int flush);
-    void CollectBoxItem(const CTextItem& item, int dpi, int flush);
-    void CollectUpItem(const CTextItem& item, int dpi, int flush);
-    void CollectDownItem(const CTextItem& item, int dpi, int flush);
-
     // Frame mode.
-    int WriteFramedText();
-    int WriteLineFrame(const CTextRun& run);
+    int WriteFramedText(const CPage& page);
     // One frame for `count` runs of one line, left to right; the later runs
     // at tab stops on their left edges.
-    int WriteLineFrame(const CTextRun* runs, size_t count);
+    int WriteLineFrame(const CPage& page, const CTextRun* runs, size_t count);
     // One frame for consecutive lines of the page's line runs.
-    int WriteFrameStack(const CFrameStack& stack);
+    int WriteFrameStack(const CPage& page, const CFrameStack& stack);
     int WriteVerticalFrame(const CTextRun& run, bool upward);
 
     // Flow mode.
-    int WriteTextBox(CTextRun& run, int flow);   // flow: 0 horizontal, 1 top to bottom, 2 bottom to top
-    int WriteBlocks();
-    int WriteColumnSection(const CRunBlock& block);
-    int WriteFlowColumn(const CRunColumn& column, int32_t boundary);
+    int WriteTextBox(const CTextRun& run, TextFlow flow);
+    int WriteBlocks(const CPage& page);
+    int WriteColumnSection(const CPage& page, const CRunBlock& block);
+    int WriteFlowColumn(const CPage& page, const CRunColumn& column, int32_t boundary);
+    // One line's paragraph (with filler lines above it) in a column starting
+    // at `boundary` and ending at `columnRight`; `text` is the line's RTF.
+    int WriteFlowLine(const CPage& page, const CTextRun& line, const std::string& text, int32_t boundary,
+                      int32_t columnRight);
 
     // Appends to the body file; 0 or the errno of the failed write.
     int WriteBody(std::string_view text);
@@ -69,7 +68,6 @@ public:
 
     const std::string& RtfPath() const { return rtfPath_; }
     const std::string& BodyPath() const { return bodyPath_; }
-    std::vector<CRunBlock>& Blocks() { return blocks_; }
 
     int32_t lastBaseline = 0;      // baseline of the last flow paragraph on the page
     int32_t inColumnSection = 0;   // 1 while a multi-column block is written
@@ -88,7 +86,6 @@ private:
     int32_t colorCount_ = 0;
     std::unordered_map<uint32_t, int32_t> colorMap_;
     std::unordered_map<std::string, int32_t> fontMap_;
-    std::vector<CRunBlock> blocks_;
     std::string* echo_ = nullptr;
     int32_t reachedBaseline_ = 0;  // lowest baseline written in the current column section
 };

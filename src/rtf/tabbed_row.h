@@ -1,18 +1,14 @@
 #pragma once
-// Flow mode: a block whose columns each hold one line on one baseline (a
-// table row, a form line, text set word by word) is written as one line with
-// tab stops instead of a column section. LibreOffice lays out each
-// multi-column section on its own, and a page of such rows made a section of
-// every line; a tab stop puts each run at its left edge just the same.
-#include "capture/run_blocks.h"
+// Flow mode: a block that layout marked as one tabbed line is written as one
+// paragraph with a tab stop per run instead of a column section.
+#include <string>
 
-// True when every column of `block` (two or more) holds one run, all on one
-// baseline, none with right-to-left text, each starting at least a quarter of
-// the previous run's size after its end.
-bool FitsOneTabbedLine(const CRunBlock& block);
+#include "page/run_block.h"
 
-// The block's runs as one run starting at `origin` (the left edge its
-// paragraph is set from): tab stops on every run's left edge relative to
-// `origin`, each run's text after a tab of its own size; the box of all the
-// runs, the tallest line height and size.
-CTextRun TabbedLine(const CRunBlock& block, int32_t origin);
+class CRtfWriter;
+
+// The block's runs as one line starting at `origin` (the left edge its
+// paragraph is set from): the box of all the runs, the tallest line height
+// and size; `text` gets tab stops on every run's left edge relative to
+// `origin`, then each run's RTF after a tab of its own size.
+CTextRun TabbedLine(const CRunBlock& block, int32_t origin, CRtfWriter& writer, std::string& text);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 // The characters the items stand for, in store order: the text of items
 // written by character code, the Windows-1252 form (read back as Unicode)

@@ -1,35 +1,27 @@
 // Shape text boxes: runs that keep their exact place on the page (vertical
 // text, overlaid text, large initials).
-#include <cstdio>
-
 #include "rtf/bidi_text.h"
+#include "rtf/rtf_format.h"
 #include "rtf/rtf_writer.h"
+#include "rtf/run_text.h"
 
-namespace {
-constexpr int kFlowDownward = 1;
-constexpr int kFlowUpward = 2;
-}
-
-int CRtfWriter::WriteTextBox(CTextRun& run, int flow)
+int CRtfWriter::WriteTextBox(const CTextRun& run, TextFlow flow)
 {
     // Room for one more line in the direction the text runs on.
     const int32_t extra = static_cast<int32_t>(run.lineHeight);
-    if (flow == kFlowUpward)
-        run.top -= extra;
-    else if (flow == kFlowDownward)
-        run.bottom += extra;
+    int32_t top = run.top, bottom = run.bottom, right = run.right;
+    if (flow == TextFlow::Upward)
+        top -= extra;
+    else if (flow == TextFlow::Downward)
+        bottom += extra;
     else
-        run.right += extra;
+        right += extra;
 
-    char head[160];
-    std::snprintf(head, sizeof head, "{\\shp{\\*\\shpinst\\shpleft%d\\shptop%d\\shpright%d\\shpbottom%d",
-                  run.left, run.top, run.right, run.bottom);
-    char flowProperty[48];
-    std::snprintf(flowProperty, sizeof flowProperty, "{\\sp{\\sn txflTextFlow}{\\sv %d}}", flow);
-
+    const std::string text = RunRtf(run, TextMode::Flow, *this);
     std::string shape;
-    shape.reserve(900 + run.rtfText.size());
-    shape += head;
+    shape.reserve(900 + text.size());
+    AppendRtf(shape, "{\\shp{\\*\\shpinst\\shpleft", run.left, "\\shptop", top, "\\shpright", right, "\\shpbottom",
+              bottom);
     shape += "\\shpfhdr0\\shpbxpage\\shpbypage"
              "\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\\shplid26831"
              "{\\sp{\\sn shapeType}{\\sv 202}}"
@@ -44,11 +36,11 @@ int CRtfWriter::WriteTextBox(CTextRun& run, int flow)
              "{\\sp{\\sn dyTextBottom}{\\sv 0}}"
              "{\\sp{\\sn posrelh}{\\sv 1}}"
              "{\\sp{\\sn posrelv}{\\sv 1}}";
-    shape += flowProperty;
+    AppendRtf(shape, "{\\sp{\\sn txflTextFlow}{\\sv ", static_cast<int>(flow), "}}");
     shape += "{\\sp{\\sn WrapText}{\\sv 1}}"
              "{\\sp{\\sn BehindDocument}{\\sv 1}}{\\shptxt\\pard\\plain\\li0\\adjustright\\faauto";
     // Horizontal text in logical order; vertical text keeps its glyph order.
-    shape += flow == 0 ? LogicalOrderRtf(run.rtfText, false) : run.rtfText;
+    shape += flow == TextFlow::Horizontal ? LogicalOrderRtf(text, false) : text;
     shape += "}}}";
     return WriteBody(shape);
 }

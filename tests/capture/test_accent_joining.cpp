@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "capture/accent_joining.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "capture/accept_index.h"
 #include "capture/face_lookup.h"
 #include "capture/text_collector.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <splash/SplashBitmap.h>
 
 #include "capture/capture_output_dev.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 #include "conversion/pdf_library.h"
 #include "fixtures/lib/fixtures.h"
 

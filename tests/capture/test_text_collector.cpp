@@ -17,7 +17,7 @@
 #include "capture/face_lookup.h"
 #include "capture/marked_content.h"
 #include "capture/text_collector.h"
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 namespace {
 

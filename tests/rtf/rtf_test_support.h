@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
+#include "page/page.h"
+#include "page/text_item.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_writer.h"
 
@@ -69,15 +70,41 @@ public:
     std::vector<MessageKind> kinds;
 };
 
-// Resets the process-wide state the writer reads, for one test.
-inline void UsePage(int32_t width, int32_t height, bool flowMode = true)
+// An empty page of the given size (twips) in flow or frame mode.
+inline CPage EmptyPage(int32_t width, int32_t height, bool flowMode = true)
 {
-    g_settings.writeTextInTextBoxes = flowMode ? 0 : 1;
-    g_settings.allPages = 1;
-    g_settings.fromPage = 0;
-    g_settings.toPage = 0;
-    g_pageWidthTwips = width;
-    g_pageHeightTwips = height;
+    CPage page;
+    page.number = 1;
+    page.widthTwips = width;
+    page.heightTwips = height;
+    page.mode = flowMode ? TextMode::Flow : TextMode::Frames;
+    return page;
+}
+
+// A piece of ASCII text in Arial (font 1 of every document), colour 0,
+// unscaled; `codeUnit` adds one glyph written by character code.
+inline CTextPiece Piece(const std::string& text, int32_t halfPoints = 24, char16_t codeUnit = 0)
+{
+    CTextPiece piece;
+    piece.face = "Arial";
+    piece.halfPoints = halfPoints;
+    for (char c : text)
+        piece.spans.push_back(CTextSpan{std::u16string(1, static_cast<char16_t>(c)), false});
+    if (codeUnit)
+        piece.spans.push_back(CTextSpan{std::u16string(1, codeUnit), true});
+    return piece;
+}
+
+// The flow-mode RTF of Piece(text, halfPoints).
+inline std::string FlowPiece(const std::string& text, int32_t halfPoints = 24)
+{
+    return "\\fs" + std::to_string(halfPoints) + "\\cf0\\f1\\charscalex100 {" + text + "}";
+}
+
+// The frame-mode RTF of Piece(text, halfPoints).
+inline std::string FramePiece(const std::string& text, int32_t halfPoints = 24)
+{
+    return "{\\f1\\fs" + std::to_string(halfPoints) + "\\cf0\\charscalex100 " + text + "}";
 }
 
 // The body part of a finished document: what follows the information group,

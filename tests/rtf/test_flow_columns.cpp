@@ -3,20 +3,39 @@
 #include <string>
 #include <vector>
 
-#include "capture/run_blocks.h"
+#include "layout/run_blocks.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_test_support.h"
 #include "rtf/rtf_writer.h"
+
+using namespace rtftest;
 
 namespace {
 
 constexpr int32_t kPageWidth = 12241;
 constexpr int32_t kPageHeight = 15841;
 
+// A piece of `text`, where "\\u<n>x" stands for a glyph written by code.
+CTextPiece PieceOfText(const std::string& text)
+{
+    CTextPiece piece = Piece("");
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "\\u") == 0) {
+            const size_t end = text.find('x', i);
+            const auto unit = static_cast<char16_t>(std::stoi(text.substr(i + 2, end - i - 2)));
+            piece.spans.push_back(CTextSpan{std::u16string(1, unit), true});
+            i = end;
+        } else {
+            piece.spans.push_back(CTextSpan{std::u16string(1, static_cast<char16_t>(text[i])), false});
+        }
+    }
+    return piece;
+}
+
 CTextRun FlowRun(const std::string& text, int32_t left, int32_t bottom, int32_t size = 240)
 {
     CTextRun r;
-    r.rtfText = "{" + text + "}";
+    r.pieces = {PieceOfText(text)};
     r.left = left;
     r.right = left + 3000;
     r.bottom = bottom;
@@ -41,19 +60,30 @@ class FlowColumnsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rtftest::UsePage(kPageWidth, kPageHeight);
         path_ = MakeTempPath();
         ASSERT_FALSE(path_.empty());
         ASSERT_TRUE(writer_.OpenDocument(path_));
     }
+    // The body with each run's style words left out: "{text}" stands for a
+    // run's piece.
     std::string Body()
     {
         EXPECT_EQ(writer_.FinishDocument(), 0);
-        return rtftest::BodyOf(rtftest::ReadWholeFile(path_));
+        std::string body = BodyOf(ReadWholeFile(path_));
+        const std::string style = "\\fs24\\cf0\\f1\\charscalex100 ";
+        for (size_t at = body.find(style); at != std::string::npos; at = body.find(style, at))
+            body.erase(at, style.size());
+        return body;
     }
+    int WriteFlowColumn(const CRunColumn& column, int32_t boundary)
+    {
+        return writer_.WriteFlowColumn(page_, column, boundary);
+    }
+    int WriteBlocks() { return writer_.WriteBlocks(page_); }
 
     std::string path_;
     CRtfWriter writer_;
+    CPage page_ = EmptyPage(kPageWidth, kPageHeight);
 };
 
 // Line paragraphs reach a page width beyond their column (12241 + 50 twips),
@@ -65,7 +95,7 @@ const std::string kFiller = "\\pard\\li0\\ri0\\sl-213\\slmult0 ";
 
 TEST_F(FlowColumnsTest, FirstLineOfThePageGetsFillersFromTheTopEdge)
 {
-    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("Hello", 0, 1000)}), 0), 0);
+    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("Hello", 0, 1000)}), 0), 0);
     EXPECT_EQ(writer_.lastBaseline, 1000);
     // d = 1000, g = 760: three fillers (639 twips), then 240 + 121.
     EXPECT_EQ(Body(), kFiller + "\\fs18\\cf0\\par" + kFiller + "\\fs18\\cf0\\par" + kFiller +
@@ -81,7 +111,7 @@ TEST_F(FlowColumnsTest, NextAndCloseLines)
     // a run on the same baseline advances the least step.
     CRunColumn column = Column({FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300),
                                 FlowRun("same", 1440, 1300), FlowRun("after", 1440, 1540)});
-    ASSERT_EQ(writer_.WriteFlowColumn(column, 0), 0);
+    ASSERT_EQ(WriteFlowColumn(column, 0), 0);
     EXPECT_EQ(Body(), "\\pard\\li1440\\ri-12291\\sl-200\\slmult0 {next}\\par"
                       "\\pard\\li1440\\ri-12291\\sl-100\\slmult0 {close}\\par"
                       "\\pard\\li1440\\ri-12291\\sl-1\\slmult0 {same}\\par"
@@ -99,7 +129,7 @@ TEST_F(FlowColumnsTest, PlotOfCloseLinesAdvancesNoMoreThanThePdf)
     RunList runs;
     for (int i = 1; i <= 40; ++i)
         runs.push_back(FlowRun(".", 1440 + 10 * i, 1000 + 40 * i));
-    ASSERT_EQ(writer_.WriteFlowColumn(Column(runs), 0), 0);
+    ASSERT_EQ(WriteFlowColumn(Column(runs), 0), 0);
     EXPECT_EQ(writer_.lastBaseline, 2600);
     const std::string body = Body();
     size_t spacings = 0;
@@ -112,7 +142,7 @@ TEST_F(FlowColumnsTest, LineExactlyOneLineHeightBelowHasNoFiller)
 {
     writer_.lastBaseline = 1000;
     writer_.inColumnSection = 1;
-    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("a", 0, 1240), FlowRun("b", 0, 1481)}), 0), 0);
+    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("a", 0, 1240), FlowRun("b", 0, 1481)}), 0), 0);
     // 240 is still a next line; 241 is one twip farther: no filler, spacing 241.
     EXPECT_EQ(Body(), "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {a}\\par"
                       "\\pard\\li0\\ri-12291\\sl-241\\slmult0 {b}\\par");
@@ -122,7 +152,7 @@ TEST_F(FlowColumnsTest, IndentIsRelativeToTheColumnBoundary)
 {
     writer_.lastBaseline = 760;
     writer_.inColumnSection = 1;
-    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("x", 6500, 1000)}, 6000), 6000), 0);
+    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("x", 6500, 1000)}, 6000), 6000), 0);
     EXPECT_EQ(Body(), "\\pard\\li500\\ri-12291\\sl-240\\slmult0 {x}\\par");
 }
 
@@ -134,7 +164,7 @@ TEST_F(FlowColumnsTest, LineAboveTheLastBaselineAdvancesTheLeastStep)
     // next line is measured from where that one stands.
     writer_.lastBaseline = 8000;
     writer_.inColumnSection = 1;
-    ASSERT_EQ(writer_.WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 8241)}), 0), 0);
+    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 8241)}), 0), 0);
     std::string body = Body();
     EXPECT_EQ(body, "\\pard\\li0\\ri-12291\\sl-1\\slmult0 {up}\\par"
                     "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {on}\\par");
@@ -148,8 +178,8 @@ TEST_F(FlowColumnsTest, OnlyLaterBlocksStartWithAContinuousSectionBreak)
     first.columns.push_back(Column({FlowRun("one", 0, 1000)}));
     second.columns.push_back(Column({FlowRun("two", 0, 1240)}));
     second.id = 1;
-    writer_.Blocks() = {first, second};
-    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    page_.blocks = {first, second};
+    ASSERT_EQ(WriteBlocks(), 0);
     std::string body = Body();
     EXPECT_EQ(body.rfind("\\sbknone"), body.find("\\sbknone"));
     EXPECT_EQ(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri-12291\\sl-240\\slmult0 {two}\\par"),
@@ -161,9 +191,9 @@ TEST_F(FlowColumnsTest, TwoColumnBlockIsDeclaredWithItsWidths)
 {
     RunList runs = {FlowRun("L0", 1000, 1000), FlowRun("R0", 6000, 1000),
                     FlowRun("L1", 1000, 1240), FlowRun("R1", 6000, 1240)};
-    BuildBlocks(runs, kPageWidth, writer_.Blocks());
-    ASSERT_EQ(writer_.Blocks().size(), 1u);
-    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    BuildBlocks(runs, kPageWidth, page_.blocks);
+    ASSERT_EQ(page_.blocks.size(), 1u);
+    ASSERT_EQ(WriteBlocks(), 0);
     EXPECT_EQ(writer_.lastBaseline, 1240);
     std::string column1 = "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
@@ -192,8 +222,8 @@ TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
     CRunBlock after;
     after.id = 2;
     after.columns.push_back(Column({FlowRun("tail", 0, 1720)}));
-    writer_.Blocks() = {heading, columns, after};
-    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    page_.blocks = {heading, columns, after};
+    ASSERT_EQ(WriteBlocks(), 0);
     std::string body = Body();
     size_t section = body.find("\\pard\\sect\\sectd\\sbknone\\cols2\\colno1\\colw5999");
     ASSERT_NE(section, std::string::npos);
@@ -208,7 +238,7 @@ TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
 
 TEST_F(FlowColumnsTest, EmptyBlockListWritesNothing)
 {
-    ASSERT_EQ(writer_.WriteBlocks(), 0);
+    ASSERT_EQ(WriteBlocks(), 0);
     EXPECT_EQ(Body(), "");
 }
 
@@ -225,9 +255,14 @@ TEST_F(FlowColumnsTest, RightToLeftLinesKeepTheirRightEndAndAreStoredInReadingOr
     first.width = 5999;
     CRunColumn last = Column({FlowRun(drawn, 6000, 1480), FlowRun("ab " + drawn, 6000, 1720)}, 6000);  // right 9000
     last.width = kPageWidth - 6000;
-    ASSERT_EQ(writer_.WriteFlowColumn(first, 0), 0);
-    ASSERT_EQ(writer_.WriteFlowColumn(last, 6000), 0);
-    EXPECT_EQ(Body(), "\\pard\\rtlpar\\qr\\li1999\\ri0\\sl-240\\slmult0 {\\rtlch \\u1488x\\u1489x}\\par"
-                      "\\pard\\rtlpar\\qr\\li3291\\ri0\\sl-240\\slmult0 {\\rtlch \\u1488x\\u1489x}\\par"
-                      "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {\\rtlch\\ltrch ab }{\\rtlch \\u1488x\\u1489x}\\par");
+    ASSERT_EQ(WriteFlowColumn(first, 0), 0);
+    ASSERT_EQ(WriteFlowColumn(last, 6000), 0);
+    // Each stretch states the run's style, once for left-to-right script and
+    // once after \\rtlch; the paragraph mark keeps the style outside.
+    const std::string style = "\\fs24\\cf0\\f1\\charscalex100";
+    const std::string hebrew = "{" + style + "\\rtlch\\u1488x\\u1489x}";
+    EXPECT_EQ(Body(), "\\pard\\rtlpar\\qr\\li1999\\ri0\\sl-240\\slmult0 " + hebrew + style + "\\par" +
+                          "\\pard\\rtlpar\\qr\\li3291\\ri0\\sl-240\\slmult0 " + hebrew + style + "\\par" +
+                          "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {" + style + "\\rtlch" + style + "\\ltrch ab }" +
+                          hebrew + style + "\\par");
 }

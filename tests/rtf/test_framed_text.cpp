@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "layout/frame_stacks.h"
 #include "rtf_test_support.h"
 
 using namespace rtftest;
@@ -9,16 +10,20 @@ namespace {
 const char kLineFrameControls[] =
     "\\dxfrtext144\\dfrmtxtx144\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263";
 
-CTextRun FrameRun(int32_t left, int32_t top, const std::string& rtfText)
+// A run of `text` in a face that is font 2 of the document, `halfPoints` large.
+CTextRun FrameRun(int32_t left, int32_t top, const std::string& text, int32_t halfPoints = 24,
+                  RunKind kind = RunKind::Line)
 {
     CTextRun run;
+    run.kind = kind;
+    run.pieces = {Piece(text, halfPoints)};
+    run.pieces[0].face = "Liberation Serif";
     run.left = left;
     run.top = top;
     run.right = left + 1000;
     run.bottom = top + 240;
     run.size = 240;
     run.lineHeight = 240;
-    run.rtfText = rtfText;
     return run;
 }
 
@@ -28,9 +33,12 @@ protected:
     {
         path = MakeTempPath();
         ASSERT_TRUE(writer.OpenDocument(path));
-        UsePage(12241, 15841, false);
     }
-    void TearDown() override { writer.ResetPage(); }
+    int Write()
+    {
+        page.frameStacks = PlanFrameStacks(page.lineRuns);
+        return writer.WriteFramedText(page);
+    }
     std::string Body()
     {
         EXPECT_EQ(writer.FinishDocument(), 0);
@@ -38,13 +46,14 @@ protected:
     }
     CRtfWriter writer;
     std::string path;
+    CPage page = EmptyPage(12241, 15841, false);
 };
 
 TEST_F(FramedText, LineRunsOnlyGiveLineFramesAndTheAnchorParagraph)
 {
-    PageRuns().lineRuns.push_back(FrameRun(720, 1000, "{\\f2\\fs24\\cf0\\charscalex100 Hello}"));
-    PageRuns().lineRuns.push_back(FrameRun(1440, 2000, "{\\f2\\fs24\\cf0\\charscalex100 World}"));
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    page.lineRuns.push_back(FrameRun(720, 1000, "Hello", 24));
+    page.lineRuns.push_back(FrameRun(1440, 2000, "World", 24));
+    ASSERT_EQ(Write(), 0);
     // A one-twip paragraph leads the line frames (LibreOffice would shift the
     // first one otherwise); an empty one ends the page.
     EXPECT_EQ(Body(), std::string("\\pard\\sl-1\\slmult0\\par") +
@@ -56,8 +65,8 @@ TEST_F(FramedText, LineRunsOnlyGiveLineFramesAndTheAnchorParagraph)
 
 TEST_F(FramedText, UpwardRunIsATextBoxBetweenAnchorAndClosingFrames)
 {
-    PageRuns().upRuns.push_back(FrameRun(3000, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 Up \\par}"));
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    page.upRuns.push_back(FrameRun(3000, 5000, "Up", 24, RunKind::Up));
+    ASSERT_EQ(Write(), 0);
     const std::string body = Body();
     const size_t box = body.find("{\\shp{\\*\\shpinst\\shpleft3000\\shptop4760\\shpright4000\\shpbottom5240");
     const size_t anchor = body.find("\\pard\\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx0\\posy0\\absw12241"
@@ -79,11 +88,11 @@ TEST_F(FramedText, UpwardRunIsATextBoxBetweenAnchorAndClosingFrames)
 
 TEST_F(FramedText, VerticalRunsKeepTheirOrderAndTheirRecords)
 {
-    PageRuns().upRuns.push_back(FrameRun(100, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 U1 \\par}"));
-    PageRuns().upRuns.push_back(FrameRun(200, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 U2 \\par}"));
-    PageRuns().downRuns.push_back(FrameRun(300, 5000, "\\fs24\\charscalex100 { \\f2\\cf0 D1 \\par}"));
-    ASSERT_EQ(writer.WriteFramedText(), 0);
-    EXPECT_EQ(PageRuns().upRuns[0].top, 5000);  // the box grew on a copy
+    page.upRuns.push_back(FrameRun(100, 5000, "U1", 24, RunKind::Up));
+    page.upRuns.push_back(FrameRun(200, 5000, "U2", 24, RunKind::Up));
+    page.downRuns.push_back(FrameRun(300, 5000, "D1", 24, RunKind::Down));
+    ASSERT_EQ(Write(), 0);
+    EXPECT_EQ(page.upRuns[0].top, 5000);  // the box grows in the RTF only
     const std::string body = Body();
     const size_t u1 = body.find("U1"), u2 = body.find("U2"), d1 = body.find("D1");
     ASSERT_NE(d1, std::string::npos);
@@ -94,8 +103,8 @@ TEST_F(FramedText, VerticalRunsKeepTheirOrderAndTheirRecords)
 
 TEST_F(FramedText, FrameAtThePageEdgeStillGetsAWidth)
 {
-    PageRuns().lineRuns.push_back(FrameRun(12241, 100, "{x}"));
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    page.lineRuns.push_back(FrameRun(12241, 100, "x"));
+    ASSERT_EQ(Write(), 0);
     EXPECT_NE(Body().find("\\posx12241\\posy100\\absw1\\"), std::string::npos);
 }
 
@@ -104,13 +113,13 @@ TEST_F(FramedText, FrameAtThePageEdgeStillGetsAWidth)
 // the tallest run's top.
 TEST_F(FramedText, RunsOfOneLineShareAFrameWithTabStops)
 {
-    CTextRun first = FrameRun(720, 1000, "{\\f2\\fs24\\cf0\\charscalex100 one}");
-    CTextRun second = FrameRun(2000, 1000, "{\\f2\\fs24\\cf0\\charscalex100 two}");  // 280 after first's end
-    CTextRun third = FrameRun(4000, 900, "{\\f2\\fs34\\cf0\\charscalex100 three}");
+    CTextRun first = FrameRun(720, 1000, "one", 24);
+    CTextRun second = FrameRun(2000, 1000, "two", 24);  // 280 after first's end
+    CTextRun third = FrameRun(4000, 900, "three", 34);
     third.bottom = first.bottom;  // larger type on the same baseline
     third.size = 340;
-    PageRuns().lineRuns = {first, second, third};
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    page.lineRuns = {first, second, third};
+    ASSERT_EQ(Write(), 0);
     EXPECT_EQ(Body(), std::string("\\pard\\sl-1\\slmult0\\par") +
                           " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx720\\posy900\\absw11521" +
                           kLineFrameControls + "\\tx1280\\tx3280" + "{\\f2\\fs24\\cf0\\charscalex100 one}" +
@@ -122,12 +131,12 @@ TEST_F(FramedText, RunsOfOneLineShareAFrameWithTabStops)
 // end for a tab to be safe, and a run left of the previous one.
 TEST_F(FramedText, RunsThatCannotFollowByTabGetTheirOwnFrames)
 {
-    CTextRun a = FrameRun(720, 1000, "{a}");
-    CTextRun lower = FrameRun(2000, 1010, "{lower}");             // baseline 10 twips lower
-    CTextRun close = FrameRun(lower.right + 59, 1010, "{close}"); // 59 < a quarter of 240
-    CTextRun back = FrameRun(300, 1010, "{back}");                 // left of the previous run
-    PageRuns().lineRuns = {a, lower, close, back};
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    CTextRun a = FrameRun(720, 1000, "a");
+    CTextRun lower = FrameRun(2000, 1010, "lower");             // baseline 10 twips lower
+    CTextRun close = FrameRun(lower.right + 59, 1010, "close"); // 59 < a quarter of 240
+    CTextRun back = FrameRun(300, 1010, "back");                 // left of the previous run
+    page.lineRuns = {a, lower, close, back};
+    ASSERT_EQ(Write(), 0);
     const std::string body = Body();
     size_t frames = 0;
     for (size_t at = body.find("\\posx"); at != std::string::npos; at = body.find("\\posx", at + 1))
@@ -138,12 +147,12 @@ TEST_F(FramedText, RunsThatCannotFollowByTabGetTheirOwnFrames)
 
 TEST_F(FramedText, RunAQuarterOfItsSizeAfterThePreviousFollowsByTab)
 {
-    CTextRun first = FrameRun(2000, 1010, "{first}");
-    CTextRun next = FrameRun(first.right + 60, 1010, "{next}");
-    PageRuns().lineRuns = {first, next};
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    CTextRun first = FrameRun(2000, 1010, "first");
+    CTextRun next = FrameRun(first.right + 60, 1010, "next");
+    page.lineRuns = {first, next};
+    ASSERT_EQ(Write(), 0);
     EXPECT_NE(Body().find("\\posx2000\\posy1010\\absw10241" + std::string(kLineFrameControls) +
-                          "\\tx1060{first}{\\fs24\\tab}{next}\\par"),
+                          "\\tx1060{\\f2\\fs24\\cf0\\charscalex100 first}{\\fs24\\tab}{\\f2\\fs24\\cf0\\charscalex100 next}\\par"),
               std::string::npos);
 }
 

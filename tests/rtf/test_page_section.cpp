@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "layout/page_layout.h"
 #include "rtf_test_support.h"
 
 using namespace rtftest;
@@ -24,9 +25,11 @@ size_t Count(const std::string& text, const std::string& what)
     return n;
 }
 
-CTextRun LineRun(int32_t left, int32_t baseline, const std::string& text)
+CTextRun LineRun(int32_t left, int32_t baseline, const std::string& text, RunKind kind = RunKind::Line)
 {
     CTextRun run;
+    run.kind = kind;
+    run.face = "Arial";
     run.left = left;
     run.bottom = baseline;
     run.top = baseline - 240;
@@ -35,7 +38,7 @@ CTextRun LineRun(int32_t left, int32_t baseline, const std::string& text)
     run.size = 240;
     run.lineHeight = 240;
     run.lastSize = 240;
-    run.rtfText = "\\fs24\\cf0\\f1\\charscalex100 {" + text + "}";
+    run.pieces = {Piece(text)};
     return run;
 }
 
@@ -45,9 +48,19 @@ protected:
     {
         path = MakeTempPath();
         ASSERT_TRUE(writer.OpenDocument(path));
-        UsePage(12241, 15841, true);
     }
-    void TearDown() override { writer.ResetPage(); }
+    // Prints `page` as page `number` with the given picture, its layout done first.
+    int Print(int number, const std::string& picture)
+    {
+        page.number = number;
+        page.picturePath = picture;
+        page.blocks.clear();
+        page.frameStacks.clear();
+        for (CTextRun& run : page.lineRuns)
+            run.placed = 0;
+        LayOutPage(page);
+        return writer.PrintPage(page);
+    }
     std::string Body()
     {
         EXPECT_EQ(writer.FinishDocument(), 0);
@@ -61,11 +74,12 @@ protected:
     }
     CRtfWriter writer;
     std::string path;
+    CPage page = EmptyPage(12241, 15841);
 };
 
 TEST_F(PageSections, OnePageWithItsPicture)
 {
-    ASSERT_EQ(writer.WritePage(1, Picture(std::string("\x0A\xFF\x00\x5B", 4))), 0);
+    ASSERT_EQ(Print(1, Picture(std::string("\x0A\xFF\x00\x5B", 4))), 0);
     // In flow mode the shapes sit in a one-twip paragraph of their own.
     EXPECT_EQ(Body(), std::string(kPageSettings) + "\\pard\\sl-1\\slmult0 " +
                           "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright12241\\shpbottom15841\\shpwr3"
@@ -85,7 +99,7 @@ TEST_F(PageSections, EveryByteValueBecomesTwoLowerCaseDigits)
             std::snprintf(hex, sizeof hex, "%02x", b);
             expected += hex;
         }
-    ASSERT_EQ(writer.WritePage(1, Picture(bytes)), 0);
+    ASSERT_EQ(Print(1, Picture(bytes)), 0);
     const std::string body = Body();
     const std::string start = "\\jpegblip ";
     const size_t at = body.find(start) + start.size();
@@ -96,18 +110,15 @@ TEST_F(PageSections, EveryByteValueBecomesTwoLowerCaseDigits)
 TEST_F(PageSections, AllPagesBreakBeforeEveryPageButTheFirst)
 {
     for (int page = 1; page <= 3; ++page)
-        ASSERT_EQ(writer.WritePage(page, ""), 0);
+        ASSERT_EQ(Print(page, ""), 0);
     const std::string body = Body();
     EXPECT_EQ(body, std::string(kPageSettings) + kSectionBreak + kPageSettings + kSectionBreak + kPageSettings);
 }
 
 TEST_F(PageSections, RangeStartsWithoutABreak)
 {
-    g_settings.allPages = 0;
-    g_settings.fromPage = 3;
-    g_settings.toPage = 5;
     for (int page = 3; page <= 5; ++page)
-        ASSERT_EQ(writer.WritePage(page, ""), 0);
+        ASSERT_EQ(Print(page, ""), 0);
     const std::string body = Body();
     EXPECT_EQ(body.rfind(kPageSettings, 0), 0u);
     EXPECT_EQ(Count(body, "\\sbkpage"), 2u);
@@ -117,11 +128,8 @@ TEST_F(PageSections, RangeFromZeroHasNoEmptyFirstPage)
 {
     // From 0 the driver starts at page 1; page 1 is still the document's
     // first page and must not open with a page break.
-    g_settings.allPages = 0;
-    g_settings.fromPage = 0;
-    g_settings.toPage = 2;
-    ASSERT_EQ(writer.WritePage(1, ""), 0);
-    ASSERT_EQ(writer.WritePage(2, ""), 0);
+    ASSERT_EQ(Print(1, ""), 0);
+    ASSERT_EQ(Print(2, ""), 0);
     const std::string body = Body();
     EXPECT_EQ(body.rfind(kPageSettings, 0), 0u);
     EXPECT_EQ(Count(body, "\\sbkpage"), 1u);
@@ -129,8 +137,8 @@ TEST_F(PageSections, RangeFromZeroHasNoEmptyFirstPage)
 
 TEST_F(PageSections, WithoutGraphicsTheTextFollowsThePageSettings)
 {
-    PageRuns().lineRuns.push_back(LineRun(1440, 1000, "Hi"));
-    ASSERT_EQ(writer.WritePage(1, ""), 0);
+    page.lineRuns.push_back(LineRun(1440, 1000, "Hi"));
+    ASSERT_EQ(Print(1, ""), 0);
     const std::string body = Body();
     EXPECT_EQ(body.rfind(std::string(kPageSettings) + "\\pard\\li1440", 0), 0u) << body;
     EXPECT_EQ(body.find("\\shp"), std::string::npos);
@@ -138,27 +146,18 @@ TEST_F(PageSections, WithoutGraphicsTheTextFollowsThePageSettings)
 
 TEST_F(PageSections, MissingPictureFailsAndKeepsThePage)
 {
-    PageRuns().lineRuns.push_back(LineRun(1440, 1000, "Hi"));
-    EXPECT_EQ(writer.WritePage(1, "/nonexistent/page.jpg"), ENOENT);
-    EXPECT_EQ(PageRuns().lineRuns.size(), 1u);
+    page.lineRuns.push_back(LineRun(1440, 1000, "Hi"));
+    EXPECT_EQ(Print(1, "/nonexistent/page.jpg"), ENOENT);
     EXPECT_EQ(Body().find("{Hi}"), std::string::npos);
 }
 
 TEST_F(PageSections, FlowPageWritesBoxesThenUpThenDownThenTheLines)
 {
-    CTextRun box = LineRun(100, 500, "B");
-    box.rtfText = "\\fs24\\f1\\cf0\\strike0 B\\par";
-    CTextRun up = LineRun(200, 600, "U");
-    up.rtfText = "\\fs24\\charscalex100 { \\f1\\cf0 U \\par}";
-    CTextRun down = up;
-    down.rtfText = "\\fs24\\charscalex100 { \\f1\\cf0 D \\par}";
-    PageRuns().downRuns.push_back(down);
-    PageRuns().upRuns.push_back(up);
-    PageRuns().boxRuns.push_back(box);
-    PageRuns().lineRuns.push_back(LineRun(1440, 1000, "Line"));
-    ASSERT_EQ(writer.WritePage(1, ""), 0);
-    EXPECT_TRUE(PageRuns().lineRuns.empty());
-    EXPECT_TRUE(PageRuns().upRuns.empty());
+    page.downRuns.push_back(LineRun(200, 600, "D", RunKind::Down));
+    page.upRuns.push_back(LineRun(200, 600, "U", RunKind::Up));
+    page.boxRuns.push_back(LineRun(100, 500, "B", RunKind::Box));
+    page.lineRuns.push_back(LineRun(1440, 1000, "Line"));
+    ASSERT_EQ(Print(1, ""), 0);
     EXPECT_EQ(writer.lastBaseline, 0);
     const std::string body = Body();
     const size_t b = body.find("{\\sv 0}}{\\sp{\\sn WrapText}");
@@ -173,14 +172,11 @@ TEST_F(PageSections, FlowPageWritesBoxesThenUpThenDownThenTheLines)
 
 TEST_F(PageSections, FramePagesEndInAnOrdinaryParagraph)
 {
-    UsePage(12241, 15841, false);
-    CTextRun run = LineRun(720, 1000, "One");
-    run.rtfText = "{\\f1\\fs24\\cf0\\charscalex100 One}";
-    PageRuns().lineRuns.push_back(run);
-    ASSERT_EQ(writer.WritePage(1, ""), 0);
-    run.rtfText = "{\\f1\\fs24\\cf0\\charscalex100 Two}";
-    PageRuns().lineRuns.push_back(run);
-    ASSERT_EQ(writer.WritePage(2, ""), 0);
+    page.mode = TextMode::Frames;
+    page.lineRuns = {LineRun(720, 1000, "One")};
+    ASSERT_EQ(Print(1, ""), 0);
+    page.lineRuns = {LineRun(720, 1000, "Two")};
+    ASSERT_EQ(Print(2, ""), 0);
     const std::string body = Body();
     EXPECT_NE(body.find(std::string("One}\\par\\pard\\par") + kSectionBreak), std::string::npos) << body;
     EXPECT_EQ(body.substr(body.size() - 17), "Two}\\par\\pard\\par");
@@ -190,7 +186,7 @@ TEST_F(PageSections, LargePictureIsWrittenQuickly)
 {
     const std::string picture = Picture(std::string(8 << 20, '\x37'));
     auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(writer.WritePage(1, picture), 0);
+    ASSERT_EQ(Print(1, picture), 0);
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("8 MiB picture written as hex in %.0f ms\n", ms);
     // One system call per byte would take seconds.

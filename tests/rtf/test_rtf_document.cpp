@@ -83,11 +83,11 @@ TEST(RtfDocument, ColoursReuseTheirNumbersAndLateColoursAreListed)
     EXPECT_EQ(writer.ColorIndex(0x000000), 0);
     EXPECT_EQ(writer.ColorIndex(0x0000FF), 1);
     EXPECT_EQ(writer.ColorIndex(0xFF0000), 2);
-    UsePage(12241, 15841);
-    for (int page = 1; page <= 4; ++page)
-        ASSERT_EQ(writer.WritePage(page, ""), 0);
+    CPage page = EmptyPage(12241, 15841);
+    for (int number = 1; number <= 4; ++number)
+        ASSERT_EQ(writer.PrintPage(page), 0);
     EXPECT_EQ(writer.ColorIndex(0x00336699), 3);  // first used on page 5
-    ASSERT_EQ(writer.WritePage(5, ""), 0);
+    ASSERT_EQ(writer.PrintPage(page), 0);
     EXPECT_EQ(writer.ColorIndex(0x00336699), 3);
     ASSERT_EQ(writer.FinishDocument(), 0);
     EXPECT_NE(ReadWholeFile(path).find("{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;"
@@ -196,10 +196,11 @@ TEST(RtfDocument, FileSizeLimitComesBackAsErrno)
         CRtfWriter writer;
         if (!writer.OpenDocument(MakeTempPath()))
             _exit(100);
-        UsePage(12241, 15841);
+        CPage page = EmptyPage(12241, 15841);
+        page.picturePath = picture;
         rlimit limit{100000, 100000};
         setrlimit(RLIMIT_FSIZE, &limit);
-        int rc = writer.WritePage(1, picture);
+        int rc = writer.PrintPage(page);
         _exit(rc > 0 && rc < 100 ? rc : 101);
     }
     int status = 0;
@@ -214,6 +215,8 @@ TEST(RtfDocument, FileSizeLimitComesBackAsErrno)
 #include <cstdlib>
 
 #include "conversion/page_picture.h"
+#include "layout/page_layout.h"
+#include "layout/run_collectors.h"
 
 namespace {
 
@@ -236,29 +239,38 @@ bool HaveProgram(const std::string& name)
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-void CollectLine(CRtfWriter& writer, const std::u16string& text, double x, double y)
+void CollectLine(std::vector<CTextItem>& items, const std::u16string& text, double x, double y)
 {
     for (const CTextItem& item : Word(text, x, y, 9, 16))
-        writer.CollectLineItem(item, 96, 0);
+        items.push_back(item);
 }
 
-void CollectUpward(CRtfWriter& writer, const std::u16string& text, double x, double y)
+void CollectUpward(std::vector<CTextItem>& items, const std::u16string& text, double x, double y)
 {
     for (char16_t ch : text) {
         CTextItem item = Glyph(ch, x, y, 9, 16);
         item.rotation = 90;
-        writer.CollectUpItem(item, 96, 0);
+        items.push_back(item);
         y -= 9;
     }
 }
 
-void FlushCollectors(CRtfWriter& writer)
+// The page's runs from `items`, laid out and printed.
+int PrintItems(CRtfWriter& writer, CPage& page, const std::vector<CTextItem>& items)
 {
-    const CTextItem none;
-    writer.CollectLineItem(none, 96, 1);
-    writer.CollectDownItem(none, 96, 1);
-    writer.CollectUpItem(none, 96, 1);
-    writer.CollectBoxItem(none, 96, 1);
+    const std::string picture = page.picturePath;
+    const TextMode mode = page.mode;
+    const int number = page.number;
+    page.Clear();
+    page.number = number;
+    page.mode = mode;
+    page.widthTwips = 12241;
+    page.heightTwips = 15841;
+    page.picturePath = picture;
+    CRunCollectors collectors(page);
+    CollectPageRuns(items, mode, 96, collectors);
+    LayOutPage(page);
+    return writer.PrintPage(page);
 }
 
 // Two pages of a Letter-sized page picture with text, written in one mode.
@@ -266,15 +278,17 @@ void WriteTwoPages(bool flowMode, const std::string& picture, const std::string&
 {
     CRtfWriter writer;
     ASSERT_TRUE(writer.OpenDocument(MakeTempPath()));
-    UsePage(12241, 15841, flowMode);
-    CollectLine(writer, u"Alpha on the first page", 96, 120);
-    CollectLine(writer, u"Another line here", 96, 150);
-    FlushCollectors(writer);
-    ASSERT_EQ(writer.WritePage(1, picture), 0);
-    CollectLine(writer, u"Bravo on the second page", 96, 200);
-    CollectUpward(writer, u"Sideways", 700, 600);
-    FlushCollectors(writer);
-    ASSERT_EQ(writer.WritePage(2, picture), 0);
+    CPage page = EmptyPage(12241, 15841, flowMode);
+    page.picturePath = picture;
+    std::vector<CTextItem> items;
+    CollectLine(items, u"Alpha on the first page", 96, 120);
+    CollectLine(items, u"Another line here", 96, 150);
+    ASSERT_EQ(PrintItems(writer, page, items), 0);
+    items.clear();
+    CollectLine(items, u"Bravo on the second page", 96, 200);
+    CollectUpward(items, u"Sideways", 700, 600);
+    page.number = 2;
+    ASSERT_EQ(PrintItems(writer, page, items), 0);
     ASSERT_EQ(writer.FinishDocument(), 0);
     std::filesystem::copy_file(writer.RtfPath(), target, std::filesystem::copy_options::overwrite_existing);
 }

@@ -5,18 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "capture/run_blocks.h"
+#include "layout/run_blocks.h"
+#include "layout/tabbed_row.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_test_support.h"
 #include "rtf/rtf_writer.h"
 #include "rtf/tabbed_row.h"
 
+using namespace rtftest;
+
 namespace {
 
-CTextRun Cell(const std::string& text, int32_t left, int32_t right, int32_t bottom, int32_t size = 240)
+CTextRun Cell(const std::string& text, int32_t left, int32_t right, int32_t bottom, int32_t size = 240,
+              char16_t codeUnit = 0)
 {
     CTextRun r;
-    r.rtfText = "\\fs" + std::to_string(size / 10) + " {" + text + "}";
+    r.pieces = {Piece(text, size / 10, codeUnit)};
+    r.face = "Arial";
     r.left = left;
     r.right = right;
     r.bottom = bottom;
@@ -42,6 +47,21 @@ CRunBlock Row(std::vector<CTextRun> cells)
     return block;
 }
 
+class TabbedRowText : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(writer.OpenDocument(path)); }
+    std::string Text(const CRunBlock& block, int32_t origin, CTextRun* line = nullptr)
+    {
+        std::string text;
+        CTextRun made = TabbedLine(block, origin, writer, text);
+        if (line)
+            *line = made;
+        return text;
+    }
+    std::string path = MakeTempPath();
+    CRtfWriter writer;
+};
+
 TEST(TabbedRow, OnlyOneLineOnOneBaselineWithRoomBeforeEachTabFits)
 {
     EXPECT_TRUE(FitsOneTabbedLine(Row({Cell("a", 720, 2000, 1000), Cell("b", 2060, 3000, 1000)})));
@@ -56,15 +76,33 @@ TEST(TabbedRow, OnlyOneLineOnOneBaselineWithRoomBeforeEachTabFits)
     twoLines.columns[1].runs.push_back(Cell("c", 3000, 4000, 1240));
     EXPECT_FALSE(FitsOneTabbedLine(twoLines));
     // Right-to-left text keeps its own paragraph handling.
-    EXPECT_FALSE(FitsOneTabbedLine(Row({Cell("a", 720, 2000, 1000), Cell("\\u1488?", 3000, 4000, 1000)})));
+    EXPECT_FALSE(FitsOneTabbedLine(Row({Cell("a", 720, 2000, 1000), Cell("", 3000, 4000, 1000, 240, 0x05D0)})));
+    // A Hebrew letter that is not written by code reaches the document as "?",
+    // and a letter after a zero unit is never written: neither counts.
+    CTextRun converted = Cell("", 3000, 4000, 1000);
+    converted.pieces[0].spans.push_back(CTextSpan{u"\u05D0", false});
+    converted.pieces[0].spans.push_back(CTextSpan{std::u16string(u"a\0\u05D0", 3), true});
+    EXPECT_TRUE(FitsOneTabbedLine(Row({Cell("a", 720, 2000, 1000), converted})));
 }
 
-TEST(TabbedRow, EveryRunStandsAtATabStopOnItsLeftEdge)
+TEST(TabbedRow, MarkingSetsTheFlagOnRowsOnly)
 {
-    const CTextRun line =
-        TabbedLine(Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000, 340), Cell("c", 6000, 7000, 1000)}), 0);
-    EXPECT_EQ(line.rtfText, "\\tx720\\tx3000\\tx6000"
-                            "{\\fs24\\tab}\\fs24 {a}{\\fs34\\tab}\\fs34 {b}{\\fs24\\tab}\\fs24 {c}");
+    std::vector<CRunBlock> blocks = {Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000)}),
+                                     Row({Cell("c", 720, 2000, 1240)})};
+    blocks[1].tabbedLine = true;
+    MarkTabbedLines(blocks);
+    EXPECT_TRUE(blocks[0].tabbedLine);
+    EXPECT_FALSE(blocks[1].tabbedLine);
+}
+
+TEST_F(TabbedRowText, EveryRunStandsAtATabStopOnItsLeftEdge)
+{
+    CTextRun line;
+    const std::string text =
+        Text(Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000, 340), Cell("c", 6000, 7000, 1000)}), 0,
+             &line);
+    EXPECT_EQ(text, "\\tx720\\tx3000\\tx6000{\\fs24\\tab}" + FlowPiece("a") + "{\\fs34\\tab}" + FlowPiece("b", 34) +
+                        "{\\fs24\\tab}" + FlowPiece("c"));
     EXPECT_EQ(line.left, 0);
     EXPECT_EQ(line.right, 7000);
     EXPECT_EQ(line.bottom, 1000);
@@ -73,30 +111,28 @@ TEST(TabbedRow, EveryRunStandsAtATabStopOnItsLeftEdge)
     EXPECT_EQ(line.size, 340);
     // A run on the origin itself needs no tab: one there would skip to the
     // next stop.
-    EXPECT_EQ(TabbedLine(Row({Cell("a", 0, 2000, 1000), Cell("b", 3000, 4000, 1000)}), 0).rtfText,
-              "\\tx3000\\fs24 {a}{\\fs24\\tab}\\fs24 {b}");
+    EXPECT_EQ(Text(Row({Cell("a", 0, 2000, 1000), Cell("b", 3000, 4000, 1000)}), 0),
+              "\\tx3000" + FlowPiece("a") + "{\\fs24\\tab}" + FlowPiece("b"));
 }
 
-TEST(TabbedRow, BlocksOfRowsAreWrittenWithoutColumnSections)
+TEST_F(TabbedRowText, BlocksOfRowsAreWrittenWithoutColumnSections)
 {
-    rtftest::UsePage(12241, 15841);
-    const std::string path = MakeTempPath();
-    CRtfWriter writer;
-    ASSERT_TRUE(writer.OpenDocument(path));
+    CPage page = EmptyPage(12241, 15841);
     CRunBlock first = Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000)});
     CRunBlock second = Row({Cell("c", 720, 2000, 1240), Cell("d", 3000, 4000, 1240)});
     second.id = 1;
-    writer.Blocks() = {first, second};
-    ASSERT_EQ(writer.WriteBlocks(), 0);
+    page.blocks = {first, second};
+    MarkTabbedLines(page.blocks);
+    ASSERT_EQ(writer.WriteBlocks(page), 0);
     EXPECT_EQ(writer.lastBaseline, 1240);
     ASSERT_EQ(writer.FinishDocument(), 0);
-    const std::string body = rtftest::BodyOf(rtftest::ReadWholeFile(path));
+    const std::string body = BodyOf(ReadWholeFile(path));
     EXPECT_EQ(body.find("\\cols"), std::string::npos) << body;
     EXPECT_EQ(body.find("\\column"), std::string::npos) << body;
     // The second row follows the first one line height lower, set from the
     // page's left edge.
     // (Its right indent reaches past the page so that the line cannot wrap.)
-    const size_t row = body.find("\\sl-240\\slmult0 \\tx720\\tx3000{\\fs24\\tab}\\fs24 {c}");
+    const size_t row = body.find("\\sl-240\\slmult0 \\tx720\\tx3000{\\fs24\\tab}" + FlowPiece("c"));
     ASSERT_NE(row, std::string::npos) << body;
     EXPECT_EQ(body.rfind("\\pard\\li0\\ri-", row), body.rfind("\\pard", row)) << body;
 }

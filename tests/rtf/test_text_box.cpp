@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "layout/page_layout.h"
 #include "rtf_test_support.h"
 
 using namespace rtftest;
@@ -14,7 +15,9 @@ CTextRun BoxRun(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32
     run.right = right;
     run.bottom = bottom;
     run.lineHeight = lineHeight;
-    run.rtfText = "\\fs24\\f2\\cf0\\strike0 Hi\\par";
+    run.kind = RunKind::Box;
+    run.pieces = {Piece("Hi")};
+    run.pieces[0].face = "Liberation Serif";  // font 2 of the document
     return run;
 }
 
@@ -24,7 +27,6 @@ protected:
     {
         path = MakeTempPath();
         ASSERT_TRUE(writer.OpenDocument(path));
-        UsePage(12241, 15841, true);
     }
     std::string Body()
     {
@@ -38,8 +40,8 @@ protected:
 TEST_F(TextBoxes, HorizontalBoxGrowsToTheRight)
 {
     CTextRun run = BoxRun(1440, 1200, 2880, 1440, 240);
-    ASSERT_EQ(writer.WriteTextBox(run, 0), 0);
-    EXPECT_EQ(run.right, 3120);
+    ASSERT_EQ(writer.WriteTextBox(run, TextFlow::Horizontal), 0);
+    EXPECT_EQ(run.right, 2880);  // the run itself is left as it was
     EXPECT_EQ(Body(),
               "{\\shp{\\*\\shpinst\\shpleft1440\\shptop1200\\shpright3120\\shpbottom1440"
               "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\\shplid26831"
@@ -55,13 +57,9 @@ TEST_F(TextBoxes, HorizontalBoxGrowsToTheRight)
 TEST_F(TextBoxes, VerticalBoxesGrowAlongTheirText)
 {
     CTextRun up = BoxRun(1000, 5000, 1300, 8000, 300);
-    ASSERT_EQ(writer.WriteTextBox(up, 2), 0);
+    ASSERT_EQ(writer.WriteTextBox(up, TextFlow::Upward), 0);
     CTextRun down = BoxRun(2000, 5000, 2300, 8000, 300);
-    ASSERT_EQ(writer.WriteTextBox(down, 1), 0);
-    EXPECT_EQ(up.top, 4700);
-    EXPECT_EQ(up.bottom, 8000);
-    EXPECT_EQ(down.top, 5000);
-    EXPECT_EQ(down.bottom, 8300);
+    ASSERT_EQ(writer.WriteTextBox(down, TextFlow::Downward), 0);
     const std::string body = Body();
     EXPECT_NE(body.find("\\shpleft1000\\shptop4700\\shpright1300\\shpbottom8000"), std::string::npos);
     EXPECT_NE(body.find("{\\sv 2}}{\\sp{\\sn WrapText}"), std::string::npos);
@@ -81,9 +79,12 @@ TEST_F(TextBoxes, FlowPageWithoutSpecialRunsHasOnlyThePictureShape)
     line.size = 240;
     line.lineHeight = 240;
     line.lastSize = 240;
-    line.rtfText = "\\fs24\\cf0\\f1\\charscalex100 {Hi}";
-    PageRuns().lineRuns.push_back(line);
-    ASSERT_EQ(writer.WritePage(1, picture), 0);
+    line.pieces = {Piece("Hi")};
+    CPage page = EmptyPage(12241, 15841);
+    page.picturePath = picture;
+    page.lineRuns.push_back(line);
+    LayOutPage(page);
+    ASSERT_EQ(writer.PrintPage(page), 0);
     const std::string body = Body();
     size_t shapes = 0;
     for (size_t at = body.find("{\\shp"); at != std::string::npos; at = body.find("{\\shp", at + 1))

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "rtf/frame_stacks.h"
+#include "layout/frame_stacks.h"
+#include "layout/run_text_support.h"
 #include "rtf/rtf_test_support.h"
 
 namespace {
@@ -18,7 +19,7 @@ CTextRun Line(int32_t left, int32_t bottom, int32_t size = 240, int32_t width = 
     run.top = bottom - size;
     run.size = size;
     run.lineHeight = static_cast<uint32_t>(size);
-    run.rtfText = "{x}";
+    run.pieces = {layouttest::PieceOf("x")};
     return run;
 }
 
@@ -84,16 +85,20 @@ TEST(FrameStacks, AStackIsWrittenAsParagraphsWithTheSameFrameControls)
     const std::string path = MakeTempPath();
     CRtfWriter writer;
     ASSERT_TRUE(writer.OpenDocument(path));
-    rtftest::UsePage(12241, 15841, false);
-    PageRuns().lineRuns = {Line(720, 1000), Line(720, 1280)};
-    ASSERT_EQ(writer.WriteFramedText(), 0);
+    CPage page;
+    page.mode = TextMode::Frames;
+    page.widthTwips = 12241;
+    page.heightTwips = 15841;
+    page.lineRuns = {Line(720, 1000), Line(720, 1280)};
+    page.frameStacks = PlanFrameStacks(page.lineRuns);
+    ASSERT_EQ(writer.WriteFramedText(page), 0);
     ASSERT_EQ(writer.FinishDocument(), 0);
     const std::string controls =
         " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx720\\posy725\\absw11521\\dxfrtext144\\dfrmtxtx144"
         "\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263";
     EXPECT_EQ(rtftest::BodyOf(rtftest::ReadWholeFile(path)),
-              "\\pard\\sl-1\\slmult0\\par" + controls + "\\sl-288\\slmult0{x}\\par" + controls +
-                  "\\sl-278\\slmult0{x}\\par\\pard\\par");
+              "\\pard\\sl-1\\slmult0\\par" + controls + "\\sl-288\\slmult0{\\f1\\fs24\\cf0\\charscalex100 x}\\par" + controls +
+                  "\\sl-278\\slmult0{\\f1\\fs24\\cf0\\charscalex100 x}\\par\\pard\\par");
     writer.ResetPage();
 }
 

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "capture/line_runs.h"
-#include "capture/run_blocks.h"
+#include "layout/line_runs.h"
+#include "layout/run_blocks.h"
+#include "run_text_support.h"
+
+using namespace layouttest;
 
 namespace {
 
@@ -15,7 +18,7 @@ CTextRun MakeRun(const std::string& text, int32_t left, int32_t right, int32_t b
              int32_t size = 240)
 {
     CTextRun r;
-    r.rtfText = "{" + text + "}";
+    r.pieces = {PieceOf(text)};
     r.left = left;
     r.right = right;
     r.bottom = bottom;
@@ -31,7 +34,7 @@ std::vector<std::string> Texts(const CRunColumn& column)
 {
     std::vector<std::string> texts;
     for (const CTextRun& r : column.runs)
-        texts.push_back(r.rtfText);
+        texts.push_back(TextOf(r));
     return texts;
 }
 
@@ -174,7 +177,7 @@ TEST(RunBlocksTest, RunsOnTheColumnsLastBaselineAreJoined)
     AddColumn(block, first, false);
     AddRunToColumn(block.columns[0], second);
     ASSERT_EQ(block.columns[0].runs.size(), 1u);
-    EXPECT_EQ(block.columns[0].runs[0].rtfText, "{a}{b}");  // left text first, no blank
+    EXPECT_EQ(TextOf(block.columns[0].runs[0]), "{a}{b}");  // left text first, no blank
     EXPECT_EQ(block.columns[0].contentLeft, 1000);
     EXPECT_EQ(block.columns[0].contentRight, 4000);
     EXPECT_EQ(first.placed, 1);

@@ -3,9 +3,8 @@
 #include <random>
 #include <vector>
 
-#include "capture/overlay_marking.h"
-#include "capture/text_item.h"
-#include "conversion/settings.h"
+#include "layout/overlay_marking.h"
+#include "page/text_item.h"
 
 namespace {
 
@@ -84,16 +83,9 @@ void MarkOverlapsPairwise(std::vector<CTextItem>& items, bool skipMarkedSources 
 
 class OverlayMarkingTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ClearPageText();
-        g_settings.writeTextInTextBoxes = 0;
-    }
-    void TearDown() override
-    {
-        ClearPageText();
-        g_settings.writeTextInTextBoxes = 0;
-    }
+    void SetUp() override { ClearPageText(); }
+    void TearDown() override { ClearPageText(); }
+    TextMode mode = TextMode::Flow;
 };
 
 }  // namespace
@@ -146,7 +138,7 @@ TEST(ItemRectTest, EdgesAreExclusiveOnTheOtherRectangle)
 TEST_F(OverlayMarkingTest, SameBoxBaselineAndSizeIsNotMarked)
 {
     PageTextItems() = {Glyph(100, 100, 6, 10, "a"), Glyph(100, 100, 6, 10, "b")};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 }
 
@@ -154,11 +146,11 @@ TEST_F(OverlayMarkingTest, LaterOfOverlaidPairIsMarked)
 {
     CTextItem big = Glyph(100, 130, 20, 30), small = Glyph(105, 120, 6, 10);
     PageTextItems() = {big, small};
-    MarkOverlaps();
+    MarkOverlaps(PageTextItems());
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
 
     PageTextItems() = {small, big};
-    MarkOverlaps();
+    MarkOverlaps(PageTextItems());
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
 }
 
@@ -166,22 +158,22 @@ TEST_F(OverlayMarkingTest, TouchingGlyphsAreNotMarked)
 {
     // Boxes share the edge x = 120 but the shrunk boxes stay apart.
     PageTextItems() = {Glyph(100, 130, 20, 30), Glyph(120, 125, 8, 12)};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 }
 
 TEST_F(OverlayMarkingTest, SpacesDoNotMarkButCanBeMarked)
 {
     PageTextItems() = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10, " ")};
-    MarkOverlaps();
+    MarkOverlaps(PageTextItems());
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 
     // The glyph marks the space whichever comes first.
     PageTextItems() = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10)};
-    MarkOverlaps();
+    MarkOverlaps(PageTextItems());
     EXPECT_EQ(Marks(), (std::vector<int>{1, 0}));
     PageTextItems() = {Glyph(105, 120, 6, 10), Glyph(100, 130, 20, 30, " ")};
-    MarkOverlaps();
+    MarkOverlaps(PageTextItems());
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
 }
 
@@ -194,7 +186,7 @@ TEST_F(OverlayMarkingTest, MarkSpreadsForwardAlongTheWord)
         Glyph(124.5, 105, 12, 20),
         Glyph(400, 300, 6, 10),   // unrelated text far away
     };
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1, 1, 1, 0}));
 }
 
@@ -208,7 +200,7 @@ TEST_F(OverlayMarkingTest, MarkSpreadsBackwardByOneGlyphOnly)
         Glyph(300, 300, 6, 10),
         Glyph(320, 300, 6, 10),
     };
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 1, 1, 0, 0}));
 }
 
@@ -216,7 +208,7 @@ TEST_F(OverlayMarkingTest, NoNeighbourRulesForFewerThanThreeItems)
 {
     CTextItem initial = Glyph(50, 160, 50, 60), text = Glyph(120, 112, 6, 12);
     PageTextItems() = {initial, text};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 }
 
@@ -225,26 +217,26 @@ TEST_F(OverlayMarkingTest, LargeInitialGetsMarkTwo)
     CTextItem initial = Glyph(50, 160, 50, 60), text = Glyph(120, 112, 6, 12);
     CTextItem next = Glyph(126, 112, 6, 12);
     PageTextItems() = {initial, text, next};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{2, 0, 0}));
 
     // A tall item after the small text: not an initial followed by small text.
     CTextItem tall = Glyph(130, 112, 20, 40);
     PageTextItems() = {initial, text, tall};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 0}));
 
     // Lines that do not meet vertically: no initial.
     PageTextItems() = {initial, Glyph(120, 300, 6, 12), next};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks()[0], 0);
 }
 
 TEST_F(OverlayMarkingTest, FrameModeMarksNothing)
 {
-    g_settings.writeTextInTextBoxes = 1;
+    mode = TextMode::Frames;
     PageTextItems() = {Glyph(100, 130, 20, 30), Glyph(105, 120, 6, 10), Glyph(111, 120, 6, 10)};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 0}));
 }
 
@@ -271,7 +263,7 @@ TEST_F(OverlayMarkingTest, IndexedMarkingEqualsPairwiseScan)
         MarkOverlapsPairwise(expected);
         MarkOverlapsPairwise(noSkip, false);
         PageTextItems() = items;
-        MarkOverlaps();
+        MarkOverlaps(PageTextItems());
         const std::vector<CTextItem>& got = PageTextItems();
         ASSERT_EQ(got.size(), expected.size());
         bool differsWithoutSkip = false;
@@ -294,7 +286,7 @@ TEST_F(OverlayMarkingTest, RaisedAndLoweredLettersOfTheLatexLogoStayInTheLine)
     PageTextItems() = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A"),
                        Glyph(157.20, 125.67, 8.15f, 13.33f, "T"), Glyph(163.07, 128.53, 8.15f, 13.33f, "E"),
                        Glyph(170.13, 125.67, 9.63f, 13.33f, "X")};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     for (const CTextItem& item : PageTextItems())
         EXPECT_EQ(item.layoutMark, 0) << item.narrowText;
 }
@@ -305,6 +297,6 @@ TEST_F(OverlayMarkingTest, SmallTextOverAnEarlierWordIsStillMarked)
     // label printed over a word later on) is still overlaid text.
     PageTextItems() = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(157.20, 125.67, 8.15f, 13.33f, "T"),
                        Glyph(300, 125.67, 8.15f, 13.33f, "Z"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A")};
-    MarkPageItems();
+    MarkPageItems(PageTextItems(), mode);
     EXPECT_EQ(PageTextItems()[3].layoutMark, 1);
 }

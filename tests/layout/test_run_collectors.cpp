@@ -4,9 +4,11 @@
 
 #include <cmath>
 
+#include "layout/char_scale.h"
+#include "layout/run_collectors.h"
 #include "platform/text_measure.h"
-#include "rtf/char_scale.h"
-#include "rtf_test_support.h"
+#include "rtf/run_text.h"
+#include "rtf/rtf_test_support.h"
 
 using namespace rtftest;
 
@@ -21,7 +23,6 @@ protected:
         writer = std::make_unique<CRtfWriter>();
         path = MakeTempPath();
         ASSERT_TRUE(writer->OpenDocument(path));
-        UsePage(12241, 15841, true);
     }
     void TearDown() override
     {
@@ -31,34 +32,47 @@ protected:
     void FlushAll()
     {
         const CTextItem none;
-        writer->CollectLineItem(none, kDpi, 1);
-        writer->CollectDownItem(none, kDpi, 1);
-        writer->CollectUpItem(none, kDpi, 1);
-        writer->CollectBoxItem(none, kDpi, 1);
+        collectors.CollectLineItem(none, kDpi, 1);
+        collectors.CollectDownItem(none, kDpi, 1);
+        collectors.CollectUpItem(none, kDpi, 1);
+        collectors.CollectBoxItem(none, kDpi, 1);
+    }
+    // The run's RTF as the writer prints it, the page's faces and colours
+    // numbered first as a page's printing does.
+    std::string Rtf(const CTextRun& run)
+    {
+        for (const std::string& face : page.facesInFirstUse)
+            writer->FontIndex(face);
+        for (uint32_t color : page.colorsInFirstUse)
+            writer->ColorIndex(color);
+        return RunRtf(run, mode, *writer);
     }
     void Line(const std::vector<CTextItem>& items)
     {
         for (const CTextItem& item : items)
-            writer->CollectLineItem(item, kDpi, 0);
+            collectors.CollectLineItem(item, kDpi, 0);
     }
     void Box(const std::vector<CTextItem>& items)
     {
         for (const CTextItem& item : items)
-            writer->CollectBoxItem(item, kDpi, 0);
+            collectors.CollectBoxItem(item, kDpi, 0);
     }
-    std::vector<std::string> LineTexts() const
+    std::vector<std::string> LineTexts()
     {
         std::vector<std::string> texts;
-        for (const CTextRun& run : PageRuns().lineRuns) {
-            size_t open = run.rtfText.find(" {");
-            size_t close = run.rtfText.rfind('}');
-            texts.push_back(run.rtfText.substr(open + 2, close - open - 2));
+        for (const CTextRun& run : page.lineRuns) {
+            const std::string rtf = Rtf(run);
+            size_t open = rtf.find(" {");
+            size_t close = rtf.rfind('}');
+            texts.push_back(rtf.substr(open + 2, close - open - 2));
         }
         return texts;
     }
     std::string FontTable()
     {
         FlushAll();
+        for (const std::string& face : page.facesInFirstUse)
+            writer->FontIndex(face);
         EXPECT_EQ(writer->FinishDocument(), 0);
         std::string document = ReadWholeFile(path);
         size_t start = document.find("{\\fonttbl");
@@ -67,6 +81,9 @@ protected:
 
     std::unique_ptr<CRtfWriter> writer;
     std::string path;
+    CPage page;
+    CRunCollectors collectors{page};
+    TextMode mode = TextMode::Flow;
 };
 
 // Five bold glyphs in Times New Roman, 16 px (fs 24), spread so the measured
@@ -86,9 +103,9 @@ TEST_F(RunCollectors, BoldLineRunInFlowAndFrameMode)
 {
     Line(BoldHello());
     FlushAll();
-    ASSERT_EQ(PageRuns().lineRuns.size(), 1u);
-    const CTextRun& flow = PageRuns().lineRuns[0];
-    EXPECT_EQ(flow.rtfText, "\\fs24\\cf0\\f2\\b\\charscalex95 {Hello}\\b0");
+    ASSERT_EQ(page.lineRuns.size(), 1u);
+    const CTextRun& flow = page.lineRuns[0];
+    EXPECT_EQ(Rtf(flow), "\\fs24\\cf0\\f2\\b\\charscalex95 {Hello}\\b0");
     EXPECT_EQ(flow.left, 1500);
     EXPECT_EQ(flow.bottom, 3000);
     EXPECT_EQ(flow.top, 3000 - 240);
@@ -97,11 +114,11 @@ TEST_F(RunCollectors, BoldLineRunInFlowAndFrameMode)
     EXPECT_EQ(flow.width, flow.right - flow.left);
     EXPECT_EQ(flow.face, "Times New Roman");
 
-    UsePage(12241, 15841, false);
+    mode = TextMode::Frames;
     Line(BoldHello());
     FlushAll();
-    ASSERT_EQ(PageRuns().lineRuns.size(), 2u);
-    EXPECT_EQ(PageRuns().lineRuns[1].rtfText, "{\\b\\f2\\fs24\\cf0\\charscalex95 Hello}");
+    ASSERT_EQ(page.lineRuns.size(), 2u);
+    EXPECT_EQ(Rtf(page.lineRuns[1]), "{\\b\\f2\\fs24\\cf0\\charscalex95 Hello}");
 }
 
 TEST_F(RunCollectors, FlowModeSwitchesBoldAndItalicOffAgain)
@@ -113,8 +130,8 @@ TEST_F(RunCollectors, FlowModeSwitchesBoldAndItalicOffAgain)
     }
     Line(items);
     FlushAll();
-    ASSERT_EQ(PageRuns().lineRuns.size(), 1u);
-    const std::string& text = PageRuns().lineRuns[0].rtfText;
+    ASSERT_EQ(page.lineRuns.size(), 1u);
+    const std::string& text = Rtf(page.lineRuns[0]);
     EXPECT_EQ(text.substr(0, 14), "\\fs24\\cf0\\f2\\b");
     EXPECT_NE(text.find("\\b\\i\\charscalex"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - 10), "{Hi}\\b0\\i0");
@@ -148,8 +165,8 @@ TEST_F(RunCollectors, BoxGapRules)
     Box(TwoGlyphs(2));
     FlushAll();
     std::vector<std::string> texts;
-    for (const CTextRun& run : PageRuns().boxRuns)
-        texts.push_back(run.rtfText.substr(run.rtfText.find("\\strike0 ") + 9));
+    for (const CTextRun& run : page.boxRuns)
+        texts.push_back(Rtf(run).substr(Rtf(run).find("\\strike0 ") + 9));
     EXPECT_EQ(texts, (std::vector<std::string>{"a b\\par", "ab\\par", "a\\par", "b\\par"}));
 }
 
@@ -160,13 +177,13 @@ TEST_F(RunCollectors, WideBlanksEndOrVanish)
           Glyph(u'c', 126, 200, 5, 10)});
     FlushAll();
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"ab", " c"}));
-    PageRuns().lineRuns.clear();
+    page.lineRuns.clear();
 
     // 2.5 sizes wide: ends the run and is dropped.
     Line({Glyph(u'a', 100, 200, 5, 10), Glyph(u' ', 105, 200, 25, 10), Glyph(u'c', 130, 200, 5, 10)});
     FlushAll();
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"a", "c"}));
-    PageRuns().lineRuns.clear();
+    page.lineRuns.clear();
 
     // As the first item of a line it is lost; a run of blanks makes no run.
     Line({Glyph(u' ', 100, 200, 25, 10), Glyph(u'd', 125, 200, 5, 10)});
@@ -183,7 +200,7 @@ TEST_F(RunCollectors, StyleOrLineChangesEndTheRun)
     Line(items);
     FlushAll();
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"ab", "c", "d"}));
-    PageRuns().lineRuns.clear();
+    page.lineRuns.clear();
 
     std::vector<CTextItem> other = Word(u"abcd", 100, 200, 5, 10);
     other[1].color = 0x0000FF;
@@ -192,7 +209,7 @@ TEST_F(RunCollectors, StyleOrLineChangesEndTheRun)
     Line(other);
     FlushAll();
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(PageRuns().lineRuns[1].rtfText.substr(0, 9), "\\fs15\\cf1");
+    EXPECT_EQ(Rtf(page.lineRuns[1]).substr(0, 9), "\\fs15\\cf1");
 }
 
 TEST_F(RunCollectors, SpecialCharactersAreEscaped)
@@ -239,9 +256,9 @@ TEST_F(RunCollectors, MuchNarrowerRunIsWrittenInArialNarrow)
 {
     Line(Word(u"iii", 100, 200, 20, 16));
     FlushAll();
-    ASSERT_EQ(PageRuns().lineRuns.size(), 1u);
-    EXPECT_EQ(PageRuns().lineRuns[0].face, "Arial Narrow");
-    EXPECT_NE(PageRuns().lineRuns[0].rtfText.find("\\f2\\charscalex100 {iii}"), std::string::npos);
+    ASSERT_EQ(page.lineRuns.size(), 1u);
+    EXPECT_EQ(page.lineRuns[0].face, "Arial Narrow");
+    EXPECT_NE(Rtf(page.lineRuns[0]).find("\\f2\\charscalex100 {iii}"), std::string::npos);
     EXPECT_NE(FontTable().find("{\\f2\\fnil\\fcharset0\\cpg1252 Arial Narrow;}"), std::string::npos);
 }
 
@@ -249,8 +266,8 @@ TEST_F(RunCollectors, NamelessLineRunsUseArialNarrow)
 {
     Line(Word(u"Hello", 100, 200, 7, 16, ""));
     FlushAll();
-    ASSERT_EQ(PageRuns().lineRuns.size(), 1u);
-    EXPECT_EQ(PageRuns().lineRuns[0].face, "Arial Narrow");
+    ASSERT_EQ(page.lineRuns.size(), 1u);
+    EXPECT_EQ(page.lineRuns[0].face, "Arial Narrow");
 }
 
 TEST_F(RunCollectors, BoxRun)
@@ -260,9 +277,9 @@ TEST_F(RunCollectors, BoxRun)
         item.bold = 1;
     Box(items);
     FlushAll();
-    ASSERT_EQ(PageRuns().boxRuns.size(), 1u);
-    const CTextRun& run = PageRuns().boxRuns[0];
-    EXPECT_EQ(run.rtfText, "\\fs24\\b\\f2\\cf0\\strike0 Hello\\par");
+    ASSERT_EQ(page.boxRuns.size(), 1u);
+    const CTextRun& run = page.boxRuns[0];
+    EXPECT_EQ(Rtf(run), "\\fs24\\b\\f2\\cf0\\strike0 Hello\\par");
     EXPECT_EQ(run.left, 1500);
     EXPECT_EQ(run.right, 2100);
     EXPECT_EQ(run.top, 2760);
@@ -273,11 +290,11 @@ TEST_F(RunCollectors, NamelessBoxRunIsArialNarrowAndSmaller)
 {
     Box(Word(u"Hi", 100, 200, 8, 16, ""));
     FlushAll();
-    ASSERT_EQ(PageRuns().boxRuns.size(), 1u);
-    const CTextRun& run = PageRuns().boxRuns[0];
+    ASSERT_EQ(page.boxRuns.size(), 1u);
+    const CTextRun& run = page.boxRuns[0];
     EXPECT_EQ(run.face, "Arial Narrow");
     EXPECT_EQ(run.size, 15 * 15);          // S 16 - trunc(1.6)
-    EXPECT_EQ(run.rtfText.substr(0, 5), "\\fs22");
+    EXPECT_EQ(Rtf(run).substr(0, 5), "\\fs22");
 }
 
 // Glyphs of a line that reads bottom to top: same x, y falling by the advance.
@@ -297,11 +314,11 @@ std::vector<CTextItem> Upward(const std::u16string& text, double x, double y, fl
 TEST_F(RunCollectors, UpwardRun)
 {
     for (const CTextItem& item : Upward(u"Hello", 300, 500, 8, 16))
-        writer->CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi, 0);
     FlushAll();
-    ASSERT_EQ(PageRuns().upRuns.size(), 1u);
-    const CTextRun& run = PageRuns().upRuns[0];
-    EXPECT_EQ(run.rtfText, "\\fs24\\charscalex100 { \\f2\\cf0 Hello \\par}");
+    ASSERT_EQ(page.upRuns.size(), 1u);
+    const CTextRun& run = page.upRuns[0];
+    EXPECT_EQ(Rtf(run), "\\fs24\\charscalex100 { \\f2\\cf0 Hello \\par}");
     EXPECT_EQ(run.left, (300 - 16) * 15);       // X of the last glyph
     EXPECT_EQ(run.top, (468 - 8) * 15);         // Y = y - width of the last glyph
     EXPECT_EQ(run.right, run.left + 240);
@@ -320,11 +337,11 @@ TEST_F(RunCollectors, VerticalWordGapsAndBreaks)
     far.text = u"d";
     items.push_back(far);
     for (const CTextItem& item : items)
-        writer->CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi, 0);
     FlushAll();
-    ASSERT_EQ(PageRuns().upRuns.size(), 2u);
-    EXPECT_NE(PageRuns().upRuns[0].rtfText.find(" ab c \\par}"), std::string::npos);
-    EXPECT_NE(PageRuns().upRuns[1].rtfText.find(" d \\par}"), std::string::npos);
+    ASSERT_EQ(page.upRuns.size(), 2u);
+    EXPECT_NE(Rtf(page.upRuns[0]).find(" ab c \\par}"), std::string::npos);
+    EXPECT_NE(Rtf(page.upRuns[1]).find(" d \\par}"), std::string::npos);
 }
 
 TEST_F(RunCollectors, DownwardRunBoxIsTwiceItsAdvances)
@@ -333,12 +350,12 @@ TEST_F(RunCollectors, DownwardRunBoxIsTwiceItsAdvances)
     for (char16_t ch : std::u16string(u"abc")) {
         CTextItem item = Glyph(ch, 200, y, 10, 16);
         item.rotation = -90;
-        writer->CollectDownItem(item, kDpi, 0);
+        collectors.CollectDownItem(item, kDpi, 0);
         y += 10;
     }
     FlushAll();
-    ASSERT_EQ(PageRuns().downRuns.size(), 1u);
-    const CTextRun& run = PageRuns().downRuns[0];
+    ASSERT_EQ(page.downRuns.size(), 1u);
+    const CTextRun& run = page.downRuns[0];
     EXPECT_EQ(run.left, 3000);
     EXPECT_EQ(run.top, 1500);
     EXPECT_EQ(run.bottom - run.top, 900);
@@ -348,17 +365,17 @@ TEST_F(RunCollectors, DownwardRunBoxIsTwiceItsAdvances)
 TEST_F(RunCollectors, NamelessVerticalRunRegistersTheEmptyFace)
 {
     for (const CTextItem& item : Upward(u"ab", 300, 500, 8, 16, ""))
-        writer->CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi, 0);
     FlushAll();
-    ASSERT_EQ(PageRuns().upRuns.size(), 1u);
-    EXPECT_EQ(PageRuns().upRuns[0].face, "");
+    ASSERT_EQ(page.upRuns.size(), 1u);
+    EXPECT_EQ(page.upRuns[0].face, "");
     EXPECT_NE(FontTable().find("{\\f2\\fnil\\fcharset0\\cpg1252 ;}"), std::string::npos);
 }
 
 TEST_F(RunCollectors, HostileFaceNameOfVerticalTextStaysOutOfTheTable)
 {
     for (const CTextItem& item : Upward(u"ab", 300, 500, 8, 16, "A;}{\\par"))
-        writer->CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi, 0);
     FlushAll();
     EXPECT_NE(FontTable().find("{\\f2\\fnil\\fcharset0\\cpg1252 Apar;}}"), std::string::npos);
 }
@@ -373,9 +390,62 @@ TEST_F(RunCollectors, ManyGlyphsCollectInLinearTime)
             Line(Word(u"abcdefghij", 10 + word * 80, 20 + line * 0.5, 6, 10));
     FlushAll();
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_GE(PageRuns().lineRuns.size(), 2000u);
+    EXPECT_GE(page.lineRuns.size(), 2000u);
     EXPECT_LT(ms, 3000.0 * kTimeLimitScale);
     std::printf("200000 glyphs collected in %.0f ms\n", ms);
 }
 
 } // namespace
+
+namespace {
+
+// The open runs belong to their collector object: one document's unfinished
+// run never ends up in the next document's page.
+TEST(RunCollectorObjects, OpenRunsStayWithTheirObjectAndResetDropsThem)
+{
+    CPage first;
+    CRunCollectors one(first);
+    for (const CTextItem& item : Word(u"ab", 100, 200, 5, 10))
+        one.CollectLineItem(item, kDpi, 0);
+    EXPECT_TRUE(one.HasOpenRun());
+
+    CPage second;
+    CRunCollectors two(second);
+    EXPECT_FALSE(two.HasOpenRun());
+    for (const CTextItem& item : Word(u"cd", 110, 200, 5, 10))
+        two.CollectLineItem(item, kDpi, 0);
+    two.CollectLineItem(CTextItem(), kDpi, 1);
+    ASSERT_EQ(second.lineRuns.size(), 1u);
+    ASSERT_EQ(second.lineRuns[0].pieces.size(), 1u);
+    EXPECT_EQ(second.lineRuns[0].pieces[0].spans.size(), 2u);
+    EXPECT_TRUE(first.lineRuns.empty());
+
+    one.Reset();
+    EXPECT_FALSE(one.HasOpenRun());
+    one.CollectLineItem(CTextItem(), kDpi, 1);
+    EXPECT_TRUE(first.lineRuns.empty());
+}
+
+// Faces and colours are noted once each, in the order finished runs first
+// use them, whichever collector finishes them.
+TEST(RunCollectorObjects, PageNotesFacesAndColoursInFirstUseOrder)
+{
+    CPage page;
+    CRunCollectors collectors(page);
+    std::vector<CTextItem> items = Word(u"ab", 100, 200, 5, 10, "Courier New");
+    CTextItem up = Glyph(u'u', 300, 500, 8, 16, "Liberation Serif");
+    up.rotation = 90;
+    up.color = 0x0000FF;
+    CTextItem later = Glyph(u'c', 100, 300, 5, 10, "Courier New");
+    later.color = 0x00FF00;
+    CollectPageRuns({items[0], items[1], up, later}, TextMode::Flow, kDpi, collectors);
+    // The line collector finishes "ab" when "c" starts a new line; the
+    // flush then finishes "c" before the upward run.
+    EXPECT_EQ(page.facesInFirstUse, (std::vector<std::string>{"Courier New", "Liberation Serif"}));
+    EXPECT_EQ(page.colorsInFirstUse, (std::vector<uint32_t>{0x000000, 0x00FF00, 0x0000FF}));
+    ASSERT_EQ(page.upRuns.size(), 1u);
+    EXPECT_EQ(page.upRuns[0].kind, RunKind::Up);
+    EXPECT_EQ(page.lineRuns.size(), 2u);
+}
+
+}  // namespace

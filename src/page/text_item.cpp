@@ -1,4 +1,4 @@
-#include "capture/text_item.h"
+#include "page/text_item.h"
 
 #include <cmath>
 

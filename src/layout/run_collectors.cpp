@@ -1,16 +1,10 @@
-// The four run collectors: they join consecutive glyph items of one style on
-// one line (or one vertical line) into CTextRuns with their finished RTF text.
-// Each collector's pending run is process-wide state that only the functions
-// of this file see; the driver flushes every collector at the end of a page.
+#include "layout/run_collectors.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
-#include "conversion/settings.h"
-#include "rtf/char_scale.h"
-#include "rtf/rtf_encoding.h"
-#include "rtf/rtf_writer.h"
+#include "layout/char_scale.h"
+#include "layout/item_text.h"
 
 namespace {
 
@@ -40,8 +34,9 @@ constexpr double kMaxAdvanceStep = 2.5;
 constexpr double kNamelessBoxShrink = 0.1;
 // The face of line and box runs whose items carry no face name.
 constexpr const char* kNamelessFace = "Arial Narrow";
-// Vertical runs are never compressed.
+// Vertical runs are never compressed; box runs are not measured.
 constexpr int32_t kVerticalScale = 100;
+constexpr int32_t kUnscaled = 100;
 
 int32_t Scaled(int64_t value, int64_t perInch, int dpi)
 {
@@ -102,61 +97,34 @@ Gap BoxGap(const CTextItem& item, const CTextItem& pending)
     return n == 1 ? Gap::Blank : Gap::None;
 }
 
-std::string StyleFlags(const CTextItem& item)
+using CHorizontalState = CRunCollectors::CHorizontalState;
+using CVerticalState = CRunCollectors::CVerticalState;
+
+CTextSpan SpanOf(const CTextItem& item) { return CTextSpan{item.text, item.useCharCode != 0}; }
+
+const CTextSpan kBlankSpan{u" ", false};
+
+// The piece of a run collected in one style.
+CTextPiece PieceOf(const CTextItem& style, const std::string& face, int32_t halfPoints, int32_t scale,
+                   std::vector<CTextSpan>&& spans)
 {
-    std::string flags;
-    if (item.bold)
-        flags += "\\b";
-    if (item.italic)
-        flags += "\\i";
-    return flags;
+    CTextPiece piece;
+    piece.face = face;
+    piece.halfPoints = halfPoints;
+    piece.color = style.color;
+    piece.bold = style.bold != 0;
+    piece.italic = style.italic != 0;
+    piece.charScale = scale;
+    piece.spans = std::move(spans);
+    return piece;
 }
 
-// Horizontal collectors (line and box runs).
-struct CHorizontalState {
-    CTextItem pending;
-    std::string text;     // raw run text (T)
-    std::string measure;  // the text to measure (M), line runs only
-    int32_t x0 = 0;
-    int32_t y0 = 0;
-    int32_t size = 0;     // S: largest height in pixels
-
-    void Reset()
-    {
-        text.clear();
-        measure.clear();
-        size = 0;
-    }
-};
-
-// Vertical collectors (upward and downward runs).
-struct CVerticalState {
-    CTextItem pending;
-    std::string text;
-    int32_t x = 0;        // X
-    int32_t y = 0;        // Y
-    int32_t size = 0;     // S
-    int32_t base = 0;     // B (upward runs)
-    int32_t length = 0;   // L (downward runs)
-
-    void Reset()
-    {
-        text.clear();
-        size = 0;
-        length = 0;
-    }
-};
-
-CHorizontalState lineState;
-CHorizontalState boxState;
-CVerticalState upState;
-CVerticalState downState;
-
-// Appends the item's text to T, and to M what stands for it there: the last
-// converted byte, or `codeBlanks` blanks for a character-code item.
+// Appends the item's text to T and its span, and to M what stands for it
+// there: the last converted byte, or `codeBlanks` blanks for a character-code item.
 void AppendHorizontal(CHorizontalState& s, const CTextItem& item, size_t codeBlanks)
 {
-    CAppendedText added = AppendItemText(item, s.text);
+    CAddedText added = AppendPlainItemText(item, s.text);
+    s.spans.push_back(SpanOf(item));
     if (added.byCharCode)
         s.measure.append(codeBlanks, ' ');
     else if (added.bytes > 0)
@@ -192,6 +160,7 @@ bool ContinueHorizontal(CHorizontalState& s, const CTextItem& item, Gap gap, siz
     if (gap == Gap::Blank) {
         s.text.push_back(' ');
         s.measure.push_back(' ');
+        s.spans.push_back(kBlankSpan);
     }
     AcceptHorizontal(s, item, codeBlanks);
     return true;
@@ -220,7 +189,8 @@ bool StartVertical(CVerticalState& s, const CTextItem& item, bool upward)
 {
     if (IsDroppedBlank(item))
         return false;
-    AppendItemText(item, s.text);
+    AppendPlainItemText(item, s.text);
+    s.spans.push_back(SpanOf(item));
     s.pending = item;
     s.size = Trunc(item.height);
     if (upward) {
@@ -248,32 +218,48 @@ bool ContinuesVertical(CVerticalState& s, const CTextItem& item, bool upward)
     if (IsDroppedBlank(item))
         return false;
     const double gap = upward ? p.y - p.width - item.y : item.y - (p.y + p.width);
-    if (p.height != 0 && gap > kGapUnit * p.height)
+    if (p.height != 0 && gap > kGapUnit * p.height) {
         s.text.push_back(' ');
+        s.spans.push_back(kBlankSpan);
+    }
     return true;
-}
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string out(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    std::vsnprintf(out.data(), out.size() + 1, format, args);
-    va_end(args);
-    return out;
 }
 
 } // namespace
 
-void CRtfWriter::CollectLineItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CHorizontalState::Reset()
+{
+    text.clear();
+    measure.clear();
+    spans.clear();
+    size = 0;
+}
+
+void CRunCollectors::CVerticalState::Reset()
+{
+    text.clear();
+    spans.clear();
+    size = 0;
+    length = 0;
+}
+
+void CRunCollectors::Reset()
+{
+    line_.Reset();
+    box_.Reset();
+    up_.Reset();
+    down_.Reset();
+}
+
+bool CRunCollectors::HasOpenRun() const
+{
+    return !line_.text.empty() || !box_.text.empty() || !up_.text.empty() || !down_.text.empty();
+}
+
+void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, int flush)
 {
     constexpr size_t kCodeBlanks = 2;  // a character-code glyph measures as two blanks
-    CHorizontalState& s = lineState;
+    CHorizontalState& s = line_;
     if (!flush && s.text.empty()) {
         StartHorizontal(s, item, kCodeBlanks);
         return;
@@ -286,36 +272,24 @@ void CRtfWriter::CollectLineItem(const CTextItem& item, int dpi, int flush)
             return;
     }
     if (!s.text.empty() && !OnlyWhiteSpace(s.text)) {
-        Escape(s.text);
         CTextRun run = HorizontalRun(s, dpi);
+        run.kind = RunKind::Line;
         run.face = s.pending.faceName.empty() ? kNamelessFace : s.pending.faceName;
         const int32_t scale = ApplyCharScale(run, s.measure);
-        const int colour = ColorIndex(run.color);
-        const int font = FontIndex(run.face);
-        const int32_t fs = HalfPoints(s.size, dpi);
-        const std::string flags = StyleFlags(s.pending);
-        if (FlowMode()) {
-            run.rtfText = Format("\\fs%d\\cf%d\\f%d%s\\charscalex%d {%s}", fs, colour, font, flags.c_str(), scale,
-                                 s.text.c_str());
-            if (run.bold)
-                run.rtfText += "\\b0";
-            if (run.italic)
-                run.rtfText += "\\i0";
-        } else {
-            run.rtfText = Format("{%s\\f%d\\fs%d\\cf%d\\charscalex%d %s}", flags.c_str(), font, fs, colour, scale,
-                                 s.text.c_str());
-        }
-        PageRuns().lineRuns.push_back(std::move(run));
+        page_.NoteColor(run.color);
+        page_.NoteFace(run.face);
+        run.pieces.push_back(PieceOf(s.pending, run.face, HalfPoints(s.size, dpi), scale, std::move(s.spans)));
+        page_.lineRuns.push_back(std::move(run));
     }
     s.Reset();
     if (!flush)
         StartHorizontal(s, item, kCodeBlanks);
 }
 
-void CRtfWriter::CollectBoxItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectBoxItem(const CTextItem& item, int dpi, int flush)
 {
     constexpr size_t kCodeBlanks = 1;
-    CHorizontalState& s = boxState;
+    CHorizontalState& s = box_;
     if (!flush && s.text.empty()) {
         StartHorizontal(s, item, kCodeBlanks);
         return;
@@ -328,36 +302,31 @@ void CRtfWriter::CollectBoxItem(const CTextItem& item, int dpi, int flush)
             return;
     }
     if (!s.text.empty() && !OnlyWhiteSpace(s.text)) {
-        Escape(s.text);
         std::string face = s.pending.faceName;
         if (face.empty()) {
             face = kNamelessFace;
             s.size -= Trunc(s.size * kNamelessBoxShrink);
         }
         CTextRun run = HorizontalRun(s, dpi);
+        run.kind = RunKind::Box;
         run.face = face;
-        const int colour = ColorIndex(run.color);
-        const int font = FontIndex(run.face);
-        const int32_t fs = HalfPoints(s.size, dpi);
-        run.rtfText = Format("\\fs%d%s\\f%d\\cf%d\\strike0 %s\\par", fs, StyleFlags(s.pending).c_str(), font, colour,
-                             s.text.c_str());
-        PageRuns().boxRuns.push_back(std::move(run));
+        page_.NoteColor(run.color);
+        page_.NoteFace(run.face);
+        run.pieces.push_back(PieceOf(s.pending, run.face, HalfPoints(s.size, dpi), kUnscaled, std::move(s.spans)));
+        page_.boxRuns.push_back(std::move(run));
     }
     s.Reset();
     if (!flush)
         StartHorizontal(s, item, kCodeBlanks);
 }
 
-namespace {
-
-// Finishes an open vertical run into `list`. `writer` numbers font and colour.
-void FinishVertical(CRtfWriter& writer, CVerticalState& s, bool upward, int dpi, RunList& list)
+void CRunCollectors::FinishVertical(CVerticalState& s, bool upward, int dpi)
 {
     if (s.text.empty() || OnlyWhiteSpace(s.text))
         return;
-    Escape(s.text);
     const CTextItem& p = s.pending;
     CTextRun run;
+    run.kind = upward ? RunKind::Up : RunKind::Down;
     run.face = p.faceName;
     run.left = Twips(s.x, dpi);
     run.top = Twips(s.y, dpi);
@@ -371,23 +340,21 @@ void FinishVertical(CRtfWriter& writer, CVerticalState& s, bool upward, int dpi,
     run.bold = p.bold;
     run.italic = p.italic;
     run.color = p.color;
-    const int colour = writer.ColorIndex(run.color);
-    const int font = writer.FontIndex(run.face);
-    run.rtfText = Format("\\fs%d\\charscalex%d { %s\\f%d\\cf%d %s \\par}", HalfPoints(s.size, dpi), kVerticalScale,
-                         StyleFlags(p).c_str(), font, colour, s.text.c_str());
-    list.push_back(std::move(run));
+    page_.NoteColor(run.color);
+    page_.NoteFace(run.face);
+    run.pieces.push_back(PieceOf(p, run.face, HalfPoints(s.size, dpi), kVerticalScale, std::move(s.spans)));
+    (upward ? page_.upRuns : page_.downRuns).push_back(std::move(run));
 }
 
-void CollectVertical(CRtfWriter& writer, CVerticalState& s, const CTextItem& item, int dpi, int flush,
-                     bool upward)
+void CRunCollectors::CollectVertical(CVerticalState& s, const CTextItem& item, int dpi, int flush, bool upward)
 {
-    RunList& list = upward ? PageRuns().upRuns : PageRuns().downRuns;
     if (!flush && s.text.empty()) {
         StartVertical(s, item, upward);
         return;
     }
     if (!flush && ContinuesVertical(s, item, upward)) {
-        AppendItemText(item, s.text);
+        AppendPlainItemText(item, s.text);
+        s.spans.push_back(SpanOf(item));
         s.pending = item;
         if (upward) {
             s.x = Trunc(item.x - item.height);
@@ -397,20 +364,41 @@ void CollectVertical(CRtfWriter& writer, CVerticalState& s, const CTextItem& ite
         }
         return;
     }
-    FinishVertical(writer, s, upward, dpi, list);
+    FinishVertical(s, upward, dpi);
     s.Reset();
     if (!flush)
         StartVertical(s, item, upward);
 }
 
-} // namespace
-
-void CRtfWriter::CollectUpItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectUpItem(const CTextItem& item, int dpi, int flush)
 {
-    CollectVertical(*this, upState, item, dpi, flush, true);
+    CollectVertical(up_, item, dpi, flush, true);
 }
 
-void CRtfWriter::CollectDownItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectDownItem(const CTextItem& item, int dpi, int flush)
 {
-    CollectVertical(*this, downState, item, dpi, flush, false);
+    CollectVertical(down_, item, dpi, flush, false);
+}
+
+void CollectPageRuns(const std::vector<CTextItem>& items, TextMode mode, int dpi, CRunCollectors& collectors)
+{
+    const bool flow = mode == TextMode::Flow;
+    for (const CTextItem& item : items) {
+        if (item.rotation == 0) {
+            if (flow && item.layoutMark != 0)
+                collectors.CollectBoxItem(item, dpi, 0);
+            else
+                collectors.CollectLineItem(item, dpi, 0);
+        } else if (item.rotation < 0) {
+            collectors.CollectDownItem(item, dpi, 0);
+        } else {
+            collectors.CollectUpItem(item, dpi, 0);
+        }
+    }
+    const CTextItem flushItem;
+    collectors.CollectLineItem(flushItem, dpi, 1);
+    collectors.CollectDownItem(flushItem, dpi, 1);
+    collectors.CollectUpItem(flushItem, dpi, 1);
+    if (flow)
+        collectors.CollectBoxItem(flushItem, dpi, 1);
 }

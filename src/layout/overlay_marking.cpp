@@ -1,11 +1,10 @@
-#include "capture/overlay_marking.h"
+#include "layout/overlay_marking.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
-#include "conversion/settings.h"
 
 namespace {
 
@@ -219,9 +218,8 @@ bool Overlaps(const CItemRect& a, const CItemRect& b)
     return x0 <= x1 && y0 <= y1;
 }
 
-void MarkOverlaps()
+void MarkOverlaps(std::vector<CTextItem>& items)
 {
-    std::vector<CTextItem>& items = PageTextItems();
     if (items.size() < 2)
         return;
     if (!AllFinite(items)) {
@@ -255,12 +253,11 @@ void MarkOverlaps()
     }
 }
 
-void MarkPageItems()
+void MarkPageItems(std::vector<CTextItem>& items, TextMode mode)
 {
-    if (!FlowMode())
+    if (mode != TextMode::Flow)
         return;
-    MarkOverlaps();
-    std::vector<CTextItem>& items = PageTextItems();
+    MarkOverlaps(items);
     for (size_t i = 0; i + 2 < items.size(); ++i) {
         CTextItem& a = items[i];
         CTextItem& b = items[i + 1];

@@ -1,11 +1,10 @@
-#include "capture/line_runs.h"
+#include "layout/line_runs.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
-#include "conversion/settings.h"
 
 namespace {
 
@@ -30,15 +29,7 @@ uint32_t U(int32_t v) { return static_cast<uint32_t>(v); }
 // The closed intervals [a1, a2] and [b1, b2] intersect (unsigned values).
 bool Meet(uint32_t a1, uint32_t a2, uint32_t b1, uint32_t b2) { return !(a2 < b1 || b2 < a1); }
 
-// A word space goes inside the run's last group, before its style-off words.
-void InsertBlank(CTextRun& run)
-{
-    size_t pos = run.rtfText.rfind('}');
-    if (pos != std::string::npos && pos > 0)
-        run.rtfText.insert(pos, 1, ' ');
-}
-
-bool OnOneLine(const CTextRun& a, const CTextRun& b, bool& sameLine)
+bool OnOneLine(const CTextRun& a, const CTextRun& b, TextMode mode, bool& sameLine)
 {
     sameLine = a.bottom == b.bottom;
     if (sameLine)
@@ -47,15 +38,15 @@ bool OnOneLine(const CTextRun& a, const CTextRun& b, bool& sameLine)
         return false;
     if (!(U(a.bottom) - U(b.top) > U(RoundHalfUp(kLineOverlapShare * b.lineHeight))))
         return false;
-    return FlowMode() || a.lastSize < kFrameInitialRatio * b.size;
+    return mode == TextMode::Flow || a.lastSize < kFrameInitialRatio * b.size;
 }
 
 // Tries to join b into a; on success `joined` holds the result and a or b
 // may have got a blank.
-bool TryJoin(CTextRun& a, CTextRun& b, CTextRun& joined)
+bool TryJoin(CTextRun& a, CTextRun& b, TextMode mode, CTextRun& joined)
 {
     bool sameLine = false;
-    if (!OnOneLine(a, b, sameLine))
+    if (!OnOneLine(a, b, mode, sameLine))
         return false;
     if (U(b.left) > U(a.left) && U(b.right) > U(a.right)) {
         int32_t g = static_cast<int32_t>(U(b.left) - U(a.right));
@@ -65,9 +56,9 @@ bool TryJoin(CTextRun& a, CTextRun& b, CTextRun& joined)
                 return false;
         } else if (g <= q) {
             if (g > RoundHalfUp(kBlankGapShare * a.lastSize))
-                InsertBlank(a);
+                AppendBlank(a);
         } else if (sameLine && g <= RoundHalfUp(kSameLineGapShare * a.size)) {
-            InsertBlank(a);
+            AppendBlank(a);
         } else {
             return false;
         }
@@ -79,7 +70,7 @@ bool TryJoin(CTextRun& a, CTextRun& b, CTextRun& joined)
         if (g > RoundHalfUp(kJoinGapShare * b.lastSize))
             return false;
         if (g > RoundHalfUp(kBlankGapShare * b.lastSize))
-            InsertBlank(b);
+            AppendBlank(b);
         joined = JoinRuns(b, a);
         return true;
     }
@@ -101,7 +92,11 @@ CTextRun JoinRuns(const CTextRun& x, const CTextRun& y)
     const CTextRun& f = xFirst ? x : y;
     const CTextRun& g = xFirst ? y : x;
     CTextRun r = f;
-    r.rtfText = f.rtfText + g.rtfText;
+    // The right-hand pieces keep their height over the joined run's baseline.
+    const size_t firstOfG = r.pieces.size();
+    r.pieces.insert(r.pieces.end(), g.pieces.begin(), g.pieces.end());
+    for (size_t i = firstOfG; i < r.pieces.size(); ++i)
+        r.pieces[i].raise = static_cast<int32_t>(U(r.pieces[i].raise) + U(f.bottom) - U(g.bottom));
     r.right = g.right;
     r.width = static_cast<int32_t>(U(r.right) - U(r.left));
     r.lineHeight = std::max(x.lineHeight, y.lineHeight);
@@ -111,7 +106,7 @@ CTextRun JoinRuns(const CTextRun& x, const CTextRun& y)
     return r;
 }
 
-void MergeLineRuns(RunList& runs)
+void MergeLineRuns(RunList& runs, TextMode mode)
 {
     if (runs.size() < 2)
         return;
@@ -121,7 +116,7 @@ void MergeLineRuns(RunList& runs)
     size_t out = 0;
     CTextRun joined;
     for (size_t next = 1; next < runs.size(); ++next) {
-        if (TryJoin(runs[out], runs[next], joined)) {
+        if (TryJoin(runs[out], runs[next], mode, joined)) {
             runs[out] = std::move(joined);
         } else {
             ++out;

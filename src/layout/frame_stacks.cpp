@@ -1,4 +1,4 @@
-#include "rtf/frame_stacks.h"
+#include "layout/frame_stacks.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,10 @@
 // text and its word, large initials) so it is written in text boxes instead.
 #include <cstdint>
 
-#include "capture/text_item.h"
+#include <vector>
+
+#include "page/text_item.h"
+#include "page/text_run.h"
 
 // A rectangle in page pixels on the 0.01 grid (every value rounded to
 // hundredths when it is set).
@@ -33,8 +36,8 @@ bool Overlaps(const CItemRect& a, const CItemRect& b);
 
 // Sets layoutMark = 1 on items overlaid by earlier unmarked text of another
 // size or baseline.
-void MarkOverlaps();
+void MarkOverlaps(std::vector<CTextItem>& items);
 
 // MarkOverlaps, then spreads marks along words and marks large initials (2).
 // Does nothing in frame mode.
-void MarkPageItems();
+void MarkPageItems(std::vector<CTextItem>& items, TextMode mode);

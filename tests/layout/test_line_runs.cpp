@@ -4,15 +4,17 @@
 #include <string>
 #include <utility>
 
-#include "capture/line_runs.h"
-#include "conversion/settings.h"
+#include "layout/line_runs.h"
+#include "run_text_support.h"
+
+using namespace layouttest;
 
 namespace {
 
 CTextRun MakeRun(const std::string& text, int32_t left, int32_t right, int32_t bottom, int32_t size)
 {
     CTextRun r;
-    r.rtfText = "\\fs24\\cf0\\f1\\charscalex100 {" + text + "}";
+    r.pieces = {PieceOf(text)};
     r.face = "Arial";
     r.left = left;
     r.right = right;
@@ -25,12 +27,12 @@ CTextRun MakeRun(const std::string& text, int32_t left, int32_t right, int32_t b
     return r;
 }
 
-std::string Group(const std::string& text) { return "\\fs24\\cf0\\f1\\charscalex100 {" + text + "}"; }
+std::string Group(const std::string& text) { return "{" + text + "}"; }
 
 class LineRunsTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_settings.writeTextInTextBoxes = 0; }
-    void TearDown() override { g_settings.writeTextInTextBoxes = 0; }
+    void MergeLineRuns(RunList& runs) { ::MergeLineRuns(runs, mode); }
+    TextMode mode = TextMode::Flow;
 };
 
 }  // namespace
@@ -41,7 +43,7 @@ TEST_F(LineRunsTest, JoinsOnOneBaselineWithBlankForAWordGap)
     RunList runs = {MakeRun("Hello", 1000, 2000, 5000, 240), MakeRun("World", 2060, 3000, 5000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].rtfText, Group("Hello ") + Group("World"));
+    EXPECT_EQ(TextOf(runs[0]), Group("Hello ") + Group("World"));
     EXPECT_EQ(runs[0].left, 1000);
     EXPECT_EQ(runs[0].right, 3000);
     EXPECT_EQ(runs[0].width, 2000);
@@ -54,7 +56,7 @@ TEST_F(LineRunsTest, NarrowGapJoinsWithoutBlank)
     RunList runs = {MakeRun("Hello", 1000, 2000, 5000, 240), MakeRun("World", 2030, 3000, 5000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].rtfText, Group("Hello") + Group("World"));
+    EXPECT_EQ(TextOf(runs[0]), Group("Hello") + Group("World"));
 }
 
 TEST_F(LineRunsTest, WideGapOnOneBaselineJoinsUpToFortyPercentOfSize)
@@ -62,12 +64,12 @@ TEST_F(LineRunsTest, WideGapOnOneBaselineJoinsUpToFortyPercentOfSize)
     RunList runs = {MakeRun("Hello", 1000, 2000, 5000, 240), MakeRun("World", 2080, 3000, 5000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].rtfText, Group("Hello ") + Group("World"));
+    EXPECT_EQ(TextOf(runs[0]), Group("Hello ") + Group("World"));
 
     runs = {MakeRun("Hello", 1000, 2000, 5000, 240), MakeRun("World", 2100, 3000, 5000, 240)};
     MergeLineRuns(runs);
     EXPECT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].rtfText, Group("Hello"));  // no blank left behind
+    EXPECT_EQ(TextOf(runs[0]), Group("Hello"));  // no blank left behind
 }
 
 TEST_F(LineRunsTest, OverlappingRunsJoinWhileOverlapIsBelowLastSize)
@@ -75,7 +77,7 @@ TEST_F(LineRunsTest, OverlappingRunsJoinWhileOverlapIsBelowLastSize)
     RunList runs = {MakeRun("ab", 1000, 2000, 5000, 240), MakeRun("cd", 1800, 3000, 5000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].rtfText, Group("ab") + Group("cd"));
+    EXPECT_EQ(TextOf(runs[0]), Group("ab") + Group("cd"));
 
     runs = {MakeRun("ab", 1000, 2000, 5000, 240), MakeRun("cd", 1760, 3000, 5000, 240)};
     MergeLineRuns(runs);
@@ -95,7 +97,11 @@ TEST_F(LineRunsTest, SuperscriptJoinsAndKeepsTheLinesBaselineAndTop)
     EXPECT_EQ(runs[0].size, 240);
     EXPECT_EQ(runs[0].lastSize, 160);
     EXPECT_EQ(runs[0].right, 2200);
-    EXPECT_EQ(runs[0].rtfText, line.rtfText + sup.rtfText);
+    EXPECT_EQ(TextOf(runs[0]), TextOf(line) + TextOf(sup));
+    // The superscript's piece keeps its height over the joined baseline.
+    ASSERT_EQ(runs[0].pieces.size(), 2u);
+    EXPECT_EQ(runs[0].pieces[0].raise, 0);
+    EXPECT_EQ(runs[0].pieces[1].raise, 80);
 }
 
 TEST_F(LineRunsTest, RightToLeftRunJoinsWithEarlierRunSecond)
@@ -103,7 +109,7 @@ TEST_F(LineRunsTest, RightToLeftRunJoinsWithEarlierRunSecond)
     RunList runs = {MakeRun("second", 3000, 4000, 5000, 240), MakeRun("first", 2000, 2990, 5000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].rtfText, Group("first") + Group("second"));
+    EXPECT_EQ(TextOf(runs[0]), Group("first") + Group("second"));
     EXPECT_EQ(runs[0].left, 2000);
     EXPECT_EQ(runs[0].right, 4000);
 
@@ -111,7 +117,7 @@ TEST_F(LineRunsTest, RightToLeftRunJoinsWithEarlierRunSecond)
     runs = {MakeRun("second", 3000, 4000, 5000, 240), MakeRun("first", 2000, 2950, 5000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].rtfText, Group("first ") + Group("second"));
+    EXPECT_EQ(TextOf(runs[0]), Group("first ") + Group("second"));
     runs = {MakeRun("second", 3000, 4000, 5000, 240), MakeRun("first", 2000, 2930, 5000, 240)};
     MergeLineRuns(runs);
     EXPECT_EQ(runs.size(), 2u);
@@ -120,12 +126,12 @@ TEST_F(LineRunsTest, RightToLeftRunJoinsWithEarlierRunSecond)
 TEST_F(LineRunsTest, FrameModeKeepsSmallTextAfterLargeInitialApart)
 {
     RunList pair = {MakeRun("D", 1000, 1800, 5000, 800), MakeRun("rop", 1850, 3000, 4900, 240)};
-    g_settings.writeTextInTextBoxes = 1;
+    mode = TextMode::Frames;
     RunList runs = pair;
     MergeLineRuns(runs);
     EXPECT_EQ(runs.size(), 2u);  // 800 is not < 3 x 240
 
-    g_settings.writeTextInTextBoxes = 0;
+    mode = TextMode::Flow;
     runs = pair;
     MergeLineRuns(runs);
     EXPECT_EQ(runs.size(), 1u);
@@ -150,9 +156,9 @@ TEST_F(LineRunsTest, JoinedRunIsTestedAgainstItsNewNeighbour)
                     MakeRun("y", 2000, 3000, 8000, 240)};
     MergeLineRuns(runs);
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].rtfText, Group("a") + Group("b") + Group("c"));
+    EXPECT_EQ(TextOf(runs[0]), Group("a") + Group("b") + Group("c"));
     EXPECT_EQ(runs[0].right, 4000);
-    EXPECT_EQ(runs[1].rtfText, Group("x") + Group("y"));
+    EXPECT_EQ(TextOf(runs[1]), Group("x") + Group("y"));
 }
 
 TEST_F(LineRunsTest, FewerThanTwoRunsStayUnchanged)
@@ -176,7 +182,7 @@ TEST(JoinRunsTest, TopComesFromTheJoinRunsOwnLineHeight)
     EXPECT_EQ(j.size, 200);
     // Built on y, with y further right: x's text still comes first.
     CTextRun k = JoinRuns(y, x);
-    EXPECT_EQ(k.rtfText, x.rtfText + y.rtfText);
+    EXPECT_EQ(TextOf(k), TextOf(x) + TextOf(y));
     EXPECT_EQ(k.top, 4700);
 }
 
@@ -185,10 +191,10 @@ TEST(SortLineRunsTest, OrdersByBaselineThenLeftAsUnsigned)
     RunList runs = {MakeRun("c", 100, 200, 2000, 240), MakeRun("b", 500, 600, 1000, 240),
                     MakeRun("neg", -5, 50, 1000, 240), MakeRun("a", 100, 200, 1000, 240)};
     SortLineRuns(runs);
-    EXPECT_EQ(runs[0].rtfText, Group("a"));
-    EXPECT_EQ(runs[1].rtfText, Group("b"));
-    EXPECT_EQ(runs[2].rtfText, Group("neg"));  // -5 compares as a huge unsigned value
-    EXPECT_EQ(runs[3].rtfText, Group("c"));
+    EXPECT_EQ(TextOf(runs[0]), Group("a"));
+    EXPECT_EQ(TextOf(runs[1]), Group("b"));
+    EXPECT_EQ(TextOf(runs[2]), Group("neg"));  // -5 compares as a huge unsigned value
+    EXPECT_EQ(TextOf(runs[3]), Group("c"));
 }
 
 namespace {
@@ -230,6 +236,6 @@ TEST(SortLineRunsTest, StableSortEqualsBoundedBubbleSort)
         SortLineRuns(runs);
         ASSERT_EQ(runs.size(), expected.size());
         for (size_t i = 0; i < runs.size(); ++i)
-            ASSERT_EQ(runs[i].rtfText, expected[i].rtfText) << "list " << list << " at " << i;
+            ASSERT_EQ(TextOf(runs[i]), TextOf(expected[i])) << "list " << list << " at " << i;
     }
 }

@@ -1,10 +1,10 @@
-#include "rtf/char_scale.h"
+#include "layout/char_scale.h"
 
 #include <cmath>
 #include <strings.h>
 
 #include "platform/text_measure.h"
-#include "rtf/text_run.h"
+#include "page/text_run.h"
 
 namespace {
 // The scale of text that needs no compression.

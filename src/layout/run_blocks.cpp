@@ -1,10 +1,10 @@
-#include "capture/run_blocks.h"
+#include "layout/run_blocks.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "capture/line_runs.h"
+#include "layout/line_runs.h"
 
 namespace {
 

@@ -1,0 +1,18 @@
+#include "layout/page_layout.h"
+
+#include "layout/frame_stacks.h"
+#include "layout/line_runs.h"
+#include "layout/run_blocks.h"
+#include "layout/tabbed_row.h"
+
+void LayOutPage(CPage& page)
+{
+    MergeLineRuns(page.lineRuns, page.mode);
+    if (page.mode == TextMode::Flow) {
+        SortLineRuns(page.lineRuns);
+        BuildBlocks(page.lineRuns, page.widthTwips, page.blocks);
+        MarkTabbedLines(page.blocks);
+    } else {
+        page.frameStacks = PlanFrameStacks(page.lineRuns);
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// One page of a PDF as the writers get it: size, picture, mode, the runs and
+// their layout.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "page/frame_stack.h"
+#include "page/run_block.h"
+#include "page/text_run.h"
+
+struct CPage {
+    int number = 0;                  // 1-based page of the PDF
+    int32_t widthTwips = 0;          // the page picture's size in twips
+    int32_t heightTwips = 0;
+    std::string picturePath;         // the JPEG behind the text; empty when graphics are deleted
+    TextMode mode = TextMode::Flow;
+    RunList lineRuns;                // horizontal runs
+    RunList boxRuns;                 // horizontal runs of marked items (flow mode)
+    RunList upRuns;                  // reading bottom to top
+    RunList downRuns;                // reading top to bottom
+    std::vector<CRunBlock> blocks;         // flow mode, after the blocks pass
+    std::vector<CFrameStack> frameStacks;  // frame mode, after the frame plan
+    std::vector<std::string> facesInFirstUse;  // the page's faces in the order the collectors first used them
+    std::vector<uint32_t> colorsInFirstUse;    // likewise colours
+
+    // Records a face or colour the first time a run of the page uses it.
+    void NoteFace(const std::string& face);
+    void NoteColor(uint32_t color);
+    // Empties the runs, blocks and tables for the next page (keeps nothing).
+    void Clear();
+};

@@ -1,0 +1,59 @@
+#pragma once
+// A styled run of text in twips, ready to be placed on the page: its box and
+// its text as pieces of one style each. Writers turn the pieces into their
+// own markup.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Flow: paragraphs and columns, text boxes for vertical and overlaid text.
+// Frames: every run in a positioned frame.
+enum class TextMode { Flow, Frames };
+
+// A text box's direction; the values are the RTF text-flow numbers.
+enum class TextFlow { Horizontal = 0, Downward = 1, Upward = 2 };
+
+// One glyph's text as it entered a run, or a blank the collectors put
+// between words.
+struct CTextSpan {
+    std::u16string text;      // Unicode, every unit kept
+    bool byCharCode = false;  // the glyph is written by character code; a tab in it stands for one blank
+};
+
+// A stretch of a run's text in one style.
+struct CTextPiece {
+    std::string face;          // the face to print (already "Arial Narrow" where the scale chose it)
+    int32_t halfPoints = 0;    // font size in half-points
+    uint32_t color = 0;        // 0x00BBGGRR
+    bool bold = false;
+    bool italic = false;
+    int32_t charScale = 100;   // horizontal scale, percent
+    int32_t raise = 0;         // twips above the run's baseline (negative: lowered); not written to RTF
+    std::vector<CTextSpan> spans;
+};
+
+enum class RunKind { Line, Box, Up, Down };
+
+struct CTextRun {
+    RunKind kind = RunKind::Line;
+    std::vector<CTextPiece> pieces;  // left to right; joining appends the right-hand run's pieces
+    std::string face;         // the first piece's face
+    int32_t left = 0;         // twips from the page's left edge
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;       // the baseline for horizontal runs
+    int32_t width = 0;        // right - left at creation
+    int32_t size = 0;         // font size in twips
+    uint32_t lineHeight = 0;  // size at creation; merging raises it
+    int32_t bold = 0;
+    int32_t italic = 0;
+    uint32_t color = 0;       // 0x00BBGGRR
+    int32_t joined = 0;
+    int32_t placed = 0;
+    int32_t lastSize = 0;     // size of the right-hand part after a merge
+};
+
+using RunList = std::vector<CTextRun>;
+
+// A word space at the end of the run's text (inside its last piece).
+void AppendBlank(CTextRun& run);

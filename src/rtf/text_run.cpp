@@ -1,7 +1,0 @@
-#include "rtf/text_run.h"
-
-namespace {
-CPageRuns pageRuns;
-}
-
-CPageRuns& PageRuns() { return pageRuns; }
