@@ -9,13 +9,13 @@ packages=(
   cmake g++ make pkg-config
   libpoppler-private-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libreoffice-dev
-  qt6-base-dev libicu-dev
+  qt6-base-dev libicu-dev libminizip-dev
   # run time: CJK maps, metric-compatible faces, the office suite
   poppler-data fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-microhei
   libreoffice-writer-nogui xdg-utils
   # tests
-  poppler-utils qpdf zlib1g-dev
+  poppler-utils qpdf zlib1g-dev python3-docx
 )
 
 missing=()
