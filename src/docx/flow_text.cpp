@@ -195,13 +195,15 @@ private:
         const CTextRun& run = *line.run;
         const bool rightToLeft = HasRightToLeft(run) && ReadsRightToLeft(run);
         if (rightToLeft) {
-            // A right-to-left line is set from its right end, which stays
-            // where the PDF has it: in such a paragraph the left indent is
-            // the one at its start, on the right, and "right" aligns to it.
+            // A right-to-left line is set from its start, its right end,
+            // which stays where the PDF has it: the indent at the start and
+            // the alignment to the start (the names readers agree on for
+            // right-to-left paragraphs).
             properties += "<w:bidi/>";
             AppendExactSpacing(properties, spacing);
-            AppendIndent(properties, std::max(columnRight - run.right, 0), 0);
-            properties += "<w:jc w:val=\"right\"/>";
+            properties += "<w:ind w:start=\"";
+            AppendInt(properties, std::max(columnRight - run.right, 0));
+            properties += "\" w:end=\"0\"/><w:jc w:val=\"start\"/>";
         } else {
             AppendExactSpacing(properties, spacing);
             AppendIndent(properties, indent, NoWrapRightIndent());

@@ -124,7 +124,7 @@ TEST(DocxFlowPage, RightToLeftLineKeepsItsRightEnd)
     const std::string xml = DocumentXml(path);
     // The column reaches to the paper's edge (12291); the run ends at 10241.
     EXPECT_NE(xml.find("<w:bidi/><w:spacing w:line=\"361\" w:lineRule=\"exact\"/>"
-                       "<w:ind w:left=\"2050\" w:right=\"0\"/><w:jc w:val=\"right\"/>"),
+                       "<w:ind w:start=\"2050\" w:end=\"0\"/><w:jc w:val=\"start\"/>"),
               std::string::npos);
     EXPECT_NE(xml.find("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"), std::string::npos);  // in reading order
     std::remove(path.c_str());
