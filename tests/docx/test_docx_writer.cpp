@@ -109,7 +109,7 @@ TEST(DocxFlowPage, TabbedBlockIsOneLineWithATabStopPerRun)
     EXPECT_EQ(Count(xml, "<w:tab/>"), 2u);
     EXPECT_EQ(Count(xml, "<w:sectPr>"), 1u);
     int status = 0;
-    EXPECT_EQ(PythonDocxParagraphs(path, status), "cell0cell3cell7\n");
+    EXPECT_EQ(PythonDocxParagraphs(path, status), "cell0\tcell3\tcell7\n");
     EXPECT_EQ(status, 0);
     std::remove(path.c_str());
 }
@@ -200,7 +200,7 @@ TEST(DocxFramePage, StacksAreFramedParagraphsAtTheirPlaces)
     // The page's section ends in an ordinary paragraph after the frames.
     EXPECT_LT(xml.rfind("<w:framePr"), xml.rfind("<w:p>"));
     int status = 0;
-    EXPECT_EQ(PythonDocxParagraphs(path, status), "Side\nAlphaBeta\nGamma\n");
+    EXPECT_EQ(PythonDocxParagraphs(path, status), "Side\nAlpha\tBeta\nGamma\n");
     EXPECT_EQ(status, 0);
     std::remove(path.c_str());
 }
