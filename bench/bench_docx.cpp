@@ -2,12 +2,28 @@
 // word a piece of its own, a 100 kB picture behind) printed and finished,
 // in both text modes. Reports milliseconds per page; rendering a page takes
 // tens of milliseconds, printing it should cost a small part of that.
+//
+// BM_DocxPdf runs a real PDF through the page loop into a package and splits
+// the time per page into rendering, picture, layout and printing
+// (PW_BENCH_DOCX_PDF chooses the PDF; by default the libtasn1 manual when it
+// is installed, else the dense text fixture).
 #include <benchmark/benchmark.h>
 
+#include <PDFDoc.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 
+#include "capture/capture_output_dev.h"
+#include "conversion/page_loop.h"
+#include "conversion/pdf_library.h"
+#include "conversion/pdf_open.h"
+#include "conversion/settings.h"
 #include "docx/docx_writer.h"
+#include "page/text_item.h"
 #include "platform/temp_path.h"
 
 namespace {
@@ -97,6 +113,62 @@ void PrintPages(benchmark::State& state, TextMode mode)
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
 
+std::string BenchPdf()
+{
+    if (const char* chosen = std::getenv("PW_BENCH_DOCX_PDF"))
+        return chosen;
+    const char* manual = "/usr/share/doc/libtasn1-doc/libtasn1.pdf";
+    if (::access(manual, R_OK) == 0)
+        return manual;
+    return std::string(PW_FIXTURE_DIR) + "/dense_text.pdf";
+}
+
+void ConvertPdf(benchmark::State& state, TextMode mode)
+{
+    g_settings.writeTextInTextBoxes = mode == TextMode::Frames ? 1 : 0;
+    g_settings.deleteAllGraphics = 0;
+    const std::string pdfPath = BenchPdf();
+    CPdfLibrary library;
+    COpenedPdf pdf;
+    if (OpenPdfWithPassword(pdfPath, pdf, nullptr) == 0) {
+        state.SkipWithError(("cannot open " + pdfPath).c_str());
+        return;
+    }
+    PageLoopTimings total;
+    for (auto _ : state) {
+        const std::string path = MakeTempPath() + ".docx";
+        const std::string picture = MakeTempPath();
+        CDocxWriter writer;
+        if (writer.Open(path) != 0) {
+            state.SkipWithError("cannot create the package");
+            break;
+        }
+        auto device = std::make_unique<CCaptureOutputDev>();
+        device->startDoc(pdf.document.get());
+        PageLoopJob job;
+        job.document = pdf.document.get();
+        job.device = device.get();
+        job.printer = &writer;
+        job.firstPage = 1;
+        job.lastPage = pdf.document->getNumPages();
+        job.name = "bench.pdf";
+        job.picturePath = picture;
+        job.timings = &total;
+        std::string message;
+        if (ConvertPages(job, message) != PageLoopResult::Done || writer.Finish() != 0)
+            state.SkipWithError("the conversion failed");
+        ClearPageText();
+        ::unlink(picture.c_str());
+        std::remove(path.c_str());
+    }
+    const double pages = total.pages > 0 ? total.pages : 1;
+    state.counters["pages"] = total.pages / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+    state.counters["render_ms_per_page"] = 1000 * total.render / pages;
+    state.counters["picture_ms_per_page"] = 1000 * total.picture / pages;
+    state.counters["layout_ms_per_page"] = 1000 * total.layout / pages;
+    state.counters["print_ms_per_page"] = 1000 * total.write / pages;
+}
+
 void BM_DocxFlow(benchmark::State& state) { PrintPages(state, TextMode::Flow); }
 void BM_DocxFrames(benchmark::State& state) { PrintPages(state, TextMode::Frames); }
 
@@ -104,4 +176,7 @@ void BM_DocxFrames(benchmark::State& state) { PrintPages(state, TextMode::Frames
 
 BENCHMARK(BM_DocxFlow)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DocxFrames)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_DocxPdf(benchmark::State& state) { ConvertPdf(state, state.range(0) ? TextMode::Frames : TextMode::Flow); }
+BENCHMARK(BM_DocxPdf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK_MAIN();
