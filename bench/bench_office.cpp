@@ -24,9 +24,7 @@
 #include <string>
 #include <tuple>
 
-#include "capture/capture_output_dev.h"
-#include "page/text_item.h"
-#include "conversion/page_loop.h"
+#include "conversion/document_pipeline.h"
 #include "conversion/pdf_library.h"
 #include "conversion/settings.h"
 #include "generated_pages.h"
@@ -104,36 +102,22 @@ CBenchFolder& Folder()
 // Runs the page loop over `pdfPath` into `rtfPath`, as a conversion does.
 bool WriteRtf(const std::string& pdfPath, const std::string& rtfPath, bool frames)
 {
-    g_settings.writeTextInTextBoxes = frames ? 1 : 0;
-    g_settings.deleteAllGraphics = 0;
     CPdfLibrary library;
     auto document = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath.c_str()));
     if (!document->isOk())
         return false;
     const std::string workPath = MakeTempPath();
-    const std::string picturePath = MakeTempPath();
-    bool ok = false;
-    {
-        CRtfWriter writer;
-        if (writer.OpenDocument(workPath)) {
-            CCaptureOutputDev device;
-            device.startDoc(document.get());
-            PageLoopJob job;
-            job.document = document.get();
-            job.device = &device;
-            job.printer = &writer;
-            job.firstPage = 1;
-            job.lastPage = document->getNumPages();
-            job.name = "bench.pdf";
-            job.picturePath = picturePath;
-            std::string message;
-            ok = ConvertPages(job, message) == PageLoopResult::Done && writer.FinishDocument() == 0 &&
-                 CopyToNewFile(workPath, rtfPath) == 0;
-            ClearPageText();
-        }
-    }
-    unlink(picturePath.c_str());
-    return ok;
+    CRtfWriter writer;
+    if (!writer.OpenDocument(workPath))
+        return false;
+    PageLoopJob job;
+    job.document = document.get();
+    job.firstPage = 1;
+    job.lastPage = document->getNumPages();
+    job.mode = frames ? TextMode::Frames : TextMode::Flow;
+    job.name = "bench.pdf";
+    std::string message;
+    return ConvertDocument(job, writer, message) == PageLoopResult::Done && CopyToNewFile(workPath, rtfPath) == 0;
 }
 
 // The RTF of one case, made on first use.

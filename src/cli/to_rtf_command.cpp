@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "capture/capture_output_dev.h"
-#include "page/text_item.h"
 #include "cli/cli_options.h"
 #include "cli/commands.h"
-#include "conversion/page_loop.h"
+#include "conversion/document_pipeline.h"
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
@@ -135,64 +133,42 @@ int RunToRtf(const std::vector<std::string>& args)
     COpenedPdf pdf;
     if (OpenPdfWithPassword(pdfPath, pdf, nullptr) == 0)
         return Fail(pdfPath + ": cannot open PDF file (missing, damaged or encrypted)");
+    PageLoopJob job;
     const int pageCount = pdf.document->getNumPages();
-    int first = 1, last = pageCount;
-    if (!allPages) {
-        first = std::max(from, 1);
-        last = std::min(to, pageCount);
-    }
-    if (first > last)
+    if (!PagesToConvert(pageCount, allPages, from, to, job.firstPage, job.lastPage))
         return Fail("page range is outside the document's " + std::to_string(pageCount) + " pages");
 
     const std::string rtfPath = MakeTempPath();
-    const std::string picturePath = MakeTempPath();
-    if (rtfPath.empty() || picturePath.empty())
+    if (rtfPath.empty())
         return Fail("cannot create temporary file");
+    CRtfWriter writer([&receiver](const std::string& text) { receiver.ShowMessage(text, MessageKind::Error); });
+    if (!writer.OpenDocument(rtfPath))
+        return Fail("cannot create the RTF file");
 
-    int status = 0;
-    {
-        CRtfWriter writer(&receiver);
-        if (!writer.OpenDocument(rtfPath))
-            return Fail("cannot create the RTF file");
-        auto device = std::make_unique<CCaptureOutputDev>();
-        device->startDoc(pdf.document.get());
-
-        PageLoopTimings stageTimes;
-        PageLoopJob job;
-        job.document = pdf.document.get();
-        job.device = device.get();
-        job.printer = &writer;
+    PageLoopTimings stageTimes;
+    CPageTextAudit audit;
+    job.document = pdf.document.get();
+    job.mode = frames ? TextMode::Frames : TextMode::Flow;
+    job.withPictures = !deleteGraphics;
+    job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);
+    job.receiver = &receiver;
+    job.timings = &stageTimes;
+    if (checkText) {
+        job.textAudit = &audit;
         job.auditedWriter = &writer;
-        job.firstPage = first;
-        job.lastPage = last;
-        job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);
-        job.picturePath = picturePath;
-        job.receiver = &receiver;
-        job.timings = &stageTimes;
-        CPageTextAudit audit;
-        if (checkText)
-            job.textAudit = &audit;
-        std::string message;
-        const PageLoopResult result = ConvertPages(job, message);
-        ClearPageText();
-        if (result != PageLoopResult::Done) {
-            status = Fail(message.empty() ? "stopped" : message);
-        } else {
-            int error = writer.FinishDocument();
-            if (error == 0)
-                error = CopyToNewFile(rtfPath, outPath);
-            if (error != 0)
-                status = Fail(outPath + ": " + SystemErrorText(error));
-            else if (checkText)
-                status = ReportAudit(audit, stageTimes.pages);
-        }
-        if (timings) {
-            std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s\n",
-                         stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout,
-                         stageTimes.write);
-        }
-        device.reset();
     }
-    unlink(picturePath.c_str());
+    std::string message;
+    int status = 0;
+    if (ConvertDocument(job, writer, message) != PageLoopResult::Done) {
+        status = Fail(message.empty() ? "stopped" : message);
+    } else if (const int error = CopyToNewFile(rtfPath, outPath)) {
+        status = Fail(outPath + ": " + SystemErrorText(error));
+    } else if (checkText) {
+        status = ReportAudit(audit, stageTimes.pages);
+    }
+    if (timings) {
+        std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s\n",
+                     stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout, stageTimes.write);
+    }
     return status;
 }

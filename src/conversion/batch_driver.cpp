@@ -47,18 +47,16 @@ private:
     std::string path_;
 };
 
-// The names, the log and the store step stay in the run; opening the PDF and
-// converting its pages to RTF happen in a worker process, so that whatever
-// the PDF does to the library ends there.
-FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receiver)
+// The file's start: a name too long for the output folder or a page range
+// that cannot be fails it before a worker is asked.
+bool StartFile(const FileNames& names, IConversionReceiver* receiver)
 {
-    const FileNames names = NamesOf(path);
     const std::string& N = names.name;
     if (Utf16Length(names.outputBase) > kMaxOutputBaseUnits) {
         const std::string line = N + " :File name too long. Rename with shorter name and try again.";
         SendLog(receiver, line);
         SendProgress(receiver, line.c_str(), 0);
-        return FileOutcome::Failed;
+        return false;
     }
     const std::string started = N + " :Conversion started...";
     SendLog(receiver, started);
@@ -68,13 +66,44 @@ FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receive
         const int first = g_settings.fromPage, last = g_settings.toPage;
         if (first > last || first < 0 || last < 0) {
             SendLog(receiver, N + " :Page range is incorrect. Please try again.");
-            return FileOutcome::Failed;
+            return false;
         }
     }
+    return true;
+}
+
+// The store step for a converted RTF, with the file's closing log lines.
+FileOutcome StoreFile(const std::string& rtfPath, const FileNames& names, IConversionReceiver* receiver)
+{
+    const std::string& N = names.name;
+    std::string storedPath, message;
+    const bool stored = StoreWordDocument(rtfPath, names.outputBase, N, receiver, storedPath, message);
+    if (stored) {
+        SendLog(receiver, N + " :Conversion complete.");
+        SendProgress(receiver, nullptr, 100);
+        SendLog(receiver, N + " :Saved as " + storedPath);
+        g_convertedFiles.push_back(storedPath);
+        SendProgress(receiver, nullptr, kFileDoneProgress);
+    } else {
+        SendLog(receiver, message);
+    }
+    // Give the store step's memory back before the next file.
+    malloc_trim(0);
+    return stored ? FileOutcome::Converted : FileOutcome::Failed;
+}
+
+// The names, the log and the store step stay in the run; opening the PDF and
+// converting its pages to RTF happen in a worker process, so that whatever
+// the PDF does to the library ends there.
+FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receiver)
+{
+    const FileNames names = NamesOf(path);
+    if (!StartFile(names, receiver))
+        return FileOutcome::Failed;
 
     FileRtfJob job;
     job.path = path;
-    job.name = N;
+    job.name = names.name;
     job.passwords = RunPasswords();
     job.pageSeconds = g_workerLimits.pageSeconds;
     FileRtfResult converted = ConvertFileInWorker(job, g_workerLimits.memoryMegabytes, receiver);
@@ -88,21 +117,7 @@ FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receive
             SendLog(receiver, converted.message);
         return converted.outcome;
     }
-
-    std::string storedPath, message;
-    const bool stored = StoreWordDocument(rtf.Path(), names.outputBase, N, receiver, storedPath, message);
-    if (stored) {
-        SendLog(receiver, N + " :Conversion complete.");
-        SendProgress(receiver, nullptr, 100);
-        SendLog(receiver, N + " :Saved as " + storedPath);
-        g_convertedFiles.push_back(storedPath);
-        SendProgress(receiver, nullptr, kFileDoneProgress);
-    } else {
-        SendLog(receiver, message);
-    }
-    // Give the store step's memory back before the next file.
-    malloc_trim(0);
-    return stored ? FileOutcome::Converted : FileOutcome::Failed;
+    return StoreFile(rtf.Path(), names, receiver);
 }
 
 // The worker server goes with the run, however it ends.

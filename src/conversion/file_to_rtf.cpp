@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "capture/capture_output_dev.h"
-#include "page/text_item.h"
-#include "conversion/page_loop.h"
+#include "conversion/document_pipeline.h"
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
@@ -23,28 +21,16 @@
 
 namespace {
 
-// The page pictures of one file go away on every way out of it.
-class CPictureFile {
-public:
-    explicit CPictureFile(std::string path) : path_(std::move(path)) {}
-    ~CPictureFile() { if (!path_.empty()) unlink(path_.c_str()); }
-    const std::string& Path() const { return path_; }
-private:
-    std::string path_;
-};
-
-// Everything one file owns, destroyed device first, then the document, then
+// Everything one file owns, destroyed writer first, then the document, then
 // the library parameters, whatever path leaves the file.
 struct CFileObjects {
     std::unique_ptr<CRtfWriter> writer;
-    std::unique_ptr<CCaptureOutputDev> device;
     COpenedPdf pdf;
     std::unique_ptr<CPdfLibrary> library;
 
     ~CFileObjects()
     {
         writer.reset();
-        device.reset();
         pdf.document.reset();
         library.reset();
     }
@@ -71,13 +57,29 @@ std::string KeepFinishedRtf(const std::string& rtfPath, int& error)
     return kept;
 }
 
+// The RTF writer on `rtfPath`, if the disk has room for about twice the
+// PDF: Converted, or AbortRun after the run's log line.
+FileOutcome OpenRtf(CFileObjects& file, const std::string& rtfPath, IConversionReceiver* receiver)
+{
+    const uint64_t rtfSpaceKib = 2 * (static_cast<uint64_t>(file.pdf.fileSize) / 1024);
+    if (HasFreeSpace(rtfPath, rtfSpaceKib) == 0) {
+        SendLog(receiver, "Error : Low disk space.");
+        return FileOutcome::AbortRun;
+    }
+    file.writer = std::make_unique<CRtfWriter>(
+        [receiver](const std::string& text) { SendMessage(receiver, text, MessageKind::Error); });
+    if (!file.writer->OpenDocument(rtfPath)) {
+        SendLog(receiver, "Error : Cannot create new file.");
+        return FileOutcome::AbortRun;
+    }
+    return FileOutcome::Converted;
+}
+
 } // namespace
 
 FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* receiver)
 {
     const std::string& N = job.name;
-    CPictureFile picture(MakeTempPath());
-
     CFileObjects file;
     file.library = std::make_unique<CPdfLibrary>();
     FileRtfResult opened;
@@ -89,55 +91,32 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
         return Outcome(FileOutcome::StopRun);
 
     const std::string rtfPath = MakeTempPath();
-    const uint64_t rtfSpaceKib = 2 * (static_cast<uint64_t>(file.pdf.fileSize) / 1024);
-    if (HasFreeSpace(rtfPath, rtfSpaceKib) == 0) {
-        SendLog(receiver, "Error : Low disk space.");
-        return Outcome(FileOutcome::AbortRun);
-    }
-    file.writer = std::make_unique<CRtfWriter>(receiver);
-    if (!file.writer->OpenDocument(rtfPath)) {
-        SendLog(receiver, "Error : Cannot create new file.");
-        return Outcome(FileOutcome::AbortRun);
-    }
+    if (const FileOutcome failed = OpenRtf(file, rtfPath, receiver); failed != FileOutcome::Converted)
+        return Outcome(failed);
 
-    int first = 1, last = file.pdf.document->getNumPages();
-    if (g_settings.allPages == 0) {
-        first = std::max(g_settings.fromPage, 1);
-        last = std::min(g_settings.toPage, last);
-    }
-    if (first > last) {
+    PageLoopJob pages;
+    if (!PagesToConvert(file.pdf.document->getNumPages(), g_settings.allPages != 0, g_settings.fromPage,
+                        g_settings.toPage, pages.firstPage, pages.lastPage)) {
         SendLog(receiver, N + " :Page range is incorrect. Please try again.");
         return Outcome(FileOutcome::Failed);
     }
-
-    file.device = std::make_unique<CCaptureOutputDev>();
-    file.device->startDoc(file.pdf.document.get());
-
-    PageLoopJob pages;
     pages.document = file.pdf.document.get();
-    pages.device = file.device.get();
-    pages.printer = file.writer.get();
-    pages.firstPage = first;
-    pages.lastPage = last;
+    pages.mode = FlowMode() ? TextMode::Flow : TextMode::Frames;
+    pages.withPictures = g_settings.deleteAllGraphics == 0;
     pages.name = N;
-    pages.picturePath = picture.Path();
     pages.receiver = receiver;
     pages.pageSeconds = job.pageSeconds;
     pages.onPageStarted = job.onPageStarted;
     std::string message;
-    const PageLoopResult loop = ConvertPages(pages, message);
-    ClearPageText();
-    if (loop == PageLoopResult::Stopped || StopRequested())
+    const PageLoopResult converted = ConvertDocument(pages, *file.writer, message);
+    if (converted == PageLoopResult::Stopped)
         return Outcome(FileOutcome::StopRun);
-    if (loop != PageLoopResult::Done)
+    if (converted != PageLoopResult::Done)
         return Outcome(FileOutcome::Failed, message);
 
-    if (job.onPageStarted)
-        job.onPageStarted(0);
-    int error = file.writer->FinishDocument();
+    int error = 0;
     FileRtfResult result = Outcome(FileOutcome::Converted);
-    if (error == 0)
-        result.rtfPath = KeepFinishedRtf(rtfPath, error);
+    result.rtfPath = KeepFinishedRtf(rtfPath, error);
     if (error != 0)
         return Outcome(FileOutcome::Failed, N + " :Error - " + SystemErrorText(error));
     result.openedWith = opened.openedWith;

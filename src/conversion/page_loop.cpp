@@ -119,123 +119,190 @@ int FallbackResolution(int dpi, int width, int height)
     return std::max(lowered, 1);
 }
 
-PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
+
+namespace {
+
+// One pass of the page loop over a range: the page model and the collectors
+// that fill it, the running page's time budget and resolution.
+class CPageLoop {
+public:
+    CPageLoop(const PageLoopJob& job, std::string& message) : job_(job), message_(message), collectors_(page_) {}
+    PageLoopResult Run();
+
+private:
+    // The page's budget starts when the page is first rendered; a page
+    // rendered again at a lower resolution keeps it.
+    void StartBudget(int page);
+    // Lowers the resolution before rendering rather than after: the result
+    // is the same as rendering and retrying, without the huge discarded
+    // bitmaps a poster-sized page would allocate.
+    void LowerResolutionForPredictedSize(int page);
+    void Render(int page);
+    bool OverBudget(int page);
+    void StartPageModel(int page, int width, int height);
+    void SavePicture(SplashBitmap& bitmap, int width, int height);
+    // Item filter, accents, marking, run collection and the layout passes.
+    void CollectAndLayOut(int width, int height);
+    // PrintPage, with the text check around it when one is asked for.
+    int Print(int page);
+    void ReportProgress(int page);
+
+    const PageLoopJob& job_;
+    std::string& message_;
+    CPage page_;
+    CRunCollectors collectors_;
+    PageAbortState abort_;
+    int budgetPage_ = 0;
+    int dpi_ = kPageDpi;
+};
+
+void CPageLoop::StartBudget(int page)
 {
-    const TextMode mode = FlowMode() ? TextMode::Flow : TextMode::Frames;
-    const bool flow = mode == TextMode::Flow;
-    IPagePrinter& printer = *job.printer;
-    CPage pageModel;
-    CRunCollectors collectors(pageModel);
-    const int pageCount = job.lastPage - job.firstPage + 1;
-    int dpi = kPageDpi;
-    PageAbortState abortState;
-    int budgetPage = 0;  // the page whose budget runs
+    budgetPage_ = page;
+    abort_.hasDeadline = job_.pageSeconds > 0;
+    abort_.deadline = Clock::now() + std::chrono::seconds(job_.pageSeconds);
+    if (job_.onPageStarted)
+        job_.onPageStarted(page);
+}
 
-    for (int page = job.firstPage; page <= job.lastPage;) {
+void CPageLoop::LowerResolutionForPredictedSize(int page)
+{
+    int width = 0, height = 0;
+    PredictBitmapSize(job_.document, page, dpi_, width, height);
+    while (TooLarge(width, height) && dpi_ > 1) {
+        dpi_ = FallbackResolution(dpi_, width, height);
+        PredictBitmapSize(job_.document, page, dpi_, width, height);
+    }
+}
+
+void CPageLoop::Render(int page)
+{
+    ClearPageText();
+    const auto start = Clock::now();
+    job_.document->displayPage(job_.device, page, dpi_, dpi_, 0, false, true, false, AbortPage, &abort_);
+    if (job_.timings)
+        job_.timings->render += SecondsSince(start);
+}
+
+bool CPageLoop::OverBudget(int page)
+{
+    if (!PastDeadline(abort_))
+        return false;
+    message_ = PageOverBudgetLine(job_.name, page, job_.pageSeconds);
+    return true;
+}
+
+void CPageLoop::StartPageModel(int page, int width, int height)
+{
+    page_.Clear();
+    page_.number = page;
+    page_.mode = job_.mode;
+    page_.widthTwips = PixelsToPageTwips(width);
+    page_.heightTwips = PixelsToPageTwips(height);
+}
+
+void CPageLoop::SavePicture(SplashBitmap& bitmap, int width, int height)
+{
+    const auto start = Clock::now();
+    CBitmapInfoHeader header;
+    header.biWidth = width;
+    header.biHeight = height;
+    std::string errorText;
+    if (SaveBitmapAsJpeg(bitmap.getDataPtr(), header, kPictureQuality, job_.picturePath, &errorText) == kJpegOk)
+        page_.picturePath = job_.picturePath;
+    if (job_.timings)
+        job_.timings->picture += SecondsSince(start);
+}
+
+void CPageLoop::CollectAndLayOut(int width, int height)
+{
+    const auto start = Clock::now();
+    FilterPageItems(width, height, job_.mode == TextMode::Flow);
+    JoinSpacingAccents();
+    // The filter keeps every glyph that shows on the page; the check
+    // counts them once their accents are joined.
+    if (job_.textAudit)
+        job_.textAudit->NoteItems(PageTextItems());
+    MarkPageItems(PageTextItems(), job_.mode);
+    CollectPageRuns(PageTextItems(), job_.mode, kPageDpi, collectors_);
+    LayOutPage(page_);
+    if (job_.timings)
+        job_.timings->layout += SecondsSince(start);
+}
+
+int CPageLoop::Print(int page)
+{
+    const auto start = Clock::now();
+    std::string pageRtf;
+    CRtfWriter* audited = job_.textAudit ? job_.auditedWriter : nullptr;
+    if (audited)
+        audited->EchoBodyInto(&pageRtf);
+    const int error = job_.printer->PrintPage(page_);
+    if (audited) {
+        audited->EchoBodyInto(nullptr);
+        if (error == 0)
+            job_.textAudit->CheckPage(page, pageRtf);
+    }
+    if (job_.timings) {
+        job_.timings->write += SecondsSince(start);
+        ++job_.timings->pages;
+    }
+    return error;
+}
+
+void CPageLoop::ReportProgress(int page)
+{
+    const int pageCount = job_.lastPage - job_.firstPage + 1;
+    const int place = page - job_.firstPage;
+    const int percent = (100 * place + 99) / pageCount;
+    const std::string text =
+        job_.name + " : page " + std::to_string(place + 1) + " of " + std::to_string(pageCount);
+    SendProgress(job_.receiver, text.c_str(), percent);
+}
+
+PageLoopResult CPageLoop::Run()
+{
+    for (int page = job_.firstPage; page <= job_.lastPage;) {
         if (StopRequested())
             return PageLoopResult::Stopped;
-        // A page rendered again at a lower resolution keeps its first budget.
-        if (budgetPage != page) {
-            budgetPage = page;
-            abortState.hasDeadline = job.pageSeconds > 0;
-            abortState.deadline = Clock::now() + std::chrono::seconds(job.pageSeconds);
-            if (job.onPageStarted)
-                job.onPageStarted(page);
-        }
-
-        // Lower the resolution before rendering rather than after: the result
-        // is the same as rendering and retrying, without the huge discarded
-        // bitmaps a poster-sized page would allocate.
-        int predictedWidth = 0, predictedHeight = 0;
-        PredictBitmapSize(job.document, page, dpi, predictedWidth, predictedHeight);
-        while (TooLarge(predictedWidth, predictedHeight) && dpi > 1) {
-            dpi = FallbackResolution(dpi, predictedWidth, predictedHeight);
-            PredictBitmapSize(job.document, page, dpi, predictedWidth, predictedHeight);
-        }
-
-        ClearPageText();
-        auto start = Clock::now();
-        job.document->displayPage(job.device, page, dpi, dpi, 0, false, true, false, AbortPage, &abortState);
-        if (job.timings)
-            job.timings->render += SecondsSince(start);
+        if (budgetPage_ != page)
+            StartBudget(page);
+        LowerResolutionForPredictedSize(page);
+        Render(page);
         if (StopRequested())
             return PageLoopResult::Stopped;
-        if (PastDeadline(abortState)) {
-            message = PageOverBudgetLine(job.name, page, job.pageSeconds);
+        if (OverBudget(page))
             return PageLoopResult::OverBudget;
-        }
 
-        SplashBitmap* bitmap = job.device->getBitmap();
+        SplashBitmap* bitmap = job_.device->getBitmap();
         const int width = bitmap ? bitmap->getWidth() : 0;
         const int height = bitmap ? bitmap->getHeight() : 0;
-        if (TooLarge(width, height) && dpi > 1) {
-            dpi = FallbackResolution(dpi, width, height);
+        if (TooLarge(width, height) && dpi_ > 1) {
+            dpi_ = FallbackResolution(dpi_, width, height);
             continue;  // render the same page again
         }
 
-        pageModel.Clear();
-        pageModel.number = page;
-        pageModel.mode = mode;
-        pageModel.widthTwips = PixelsToPageTwips(width);
-        pageModel.heightTwips = PixelsToPageTwips(height);
-
-        if (g_settings.deleteAllGraphics == 0 && bitmap) {
-            start = Clock::now();
-            CBitmapInfoHeader header;
-            header.biWidth = width;
-            header.biHeight = height;
-            std::string errorText;
-            if (SaveBitmapAsJpeg(bitmap->getDataPtr(), header, kPictureQuality, job.picturePath,
-                                 &errorText) == kJpegOk)
-                pageModel.picturePath = job.picturePath;
-            if (job.timings)
-                job.timings->picture += SecondsSince(start);
-        }
-
-        start = Clock::now();
-        FilterPageItems(width, height, flow);
-        JoinSpacingAccents();
-        // The filter keeps every glyph that shows on the page; the check
-        // counts them once their accents are joined.
-        if (job.textAudit)
-            job.textAudit->NoteItems(PageTextItems());
-        MarkPageItems(PageTextItems(), mode);
-        CollectPageRuns(PageTextItems(), mode, kPageDpi, collectors);
-        LayOutPage(pageModel);
-        if (job.timings)
-            job.timings->layout += SecondsSince(start);
-        if (PastDeadline(abortState)) {
-            message = PageOverBudgetLine(job.name, page, job.pageSeconds);
+        StartPageModel(page, width, height);
+        if (job_.withPictures && bitmap)
+            SavePicture(*bitmap, width, height);
+        CollectAndLayOut(width, height);
+        if (OverBudget(page))
             return PageLoopResult::OverBudget;
-        }
-
-        start = Clock::now();
-        std::string pageRtf;
-        CRtfWriter* audited = job.textAudit ? job.auditedWriter : nullptr;
-        if (audited)
-            audited->EchoBodyInto(&pageRtf);
-        const int error = printer.PrintPage(pageModel);
-        if (audited)
-            audited->EchoBodyInto(nullptr);
-        if (audited && error == 0)
-            job.textAudit->CheckPage(page, pageRtf);
-        if (job.timings) {
-            job.timings->write += SecondsSince(start);
-            ++job.timings->pages;
-        }
-        if (error != 0) {
-            message = job.name + " :Error - " + SystemErrorText(error);
+        if (const int error = Print(page)) {
+            message_ = job_.name + " :Error - " + SystemErrorText(error);
             return PageLoopResult::WriteFailed;
         }
-
-        const int place = page - job.firstPage;
-        const int percent = (100 * place + 99) / pageCount;
-        char text[512];
-        std::snprintf(text, sizeof text, "%s : page %d of %d", job.name.c_str(), place + 1, pageCount);
-        SendProgress(job.receiver, text, percent);
-
-        dpi = kPageDpi;
+        ReportProgress(page);
+        dpi_ = kPageDpi;
         ++page;
     }
     return PageLoopResult::Done;
+}
+
+} // namespace
+
+PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message)
+{
+    CPageLoop loop(job, message);
+    return loop.Run();
 }

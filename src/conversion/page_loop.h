@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "page/text_run.h"
+
 class PDFDoc;
 class CCaptureOutputDev;
 class CRtfWriter;
@@ -30,6 +32,8 @@ struct PageLoopJob {
     CRtfWriter* auditedWriter = nullptr;
     int firstPage = 1;
     int lastPage = 1;
+    TextMode mode = TextMode::Flow;
+    bool withPictures = true;              // false: graphics deleted, no page picture
     std::string name;                      // the file's name in progress texts
     std::string picturePath;               // the run's picture file
     IConversionReceiver* receiver = nullptr;

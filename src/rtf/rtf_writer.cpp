@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "conversion/receiver.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_encoding.h"
@@ -24,7 +23,7 @@ constexpr size_t kCopyChunkBytes = 64 * 1024;
 
 } // namespace
 
-CRtfWriter::CRtfWriter(IConversionReceiver* receiver) : receiver_(receiver) {}
+CRtfWriter::CRtfWriter(MessageSink showError) : showError_(std::move(showError)) {}
 
 CRtfWriter::~CRtfWriter()
 {
@@ -46,7 +45,8 @@ bool CRtfWriter::ReportCreateFailure(int error)
     std::string reason = SystemErrorText(error);
     if (reason.size() > kMaxReasonChars)
         reason.resize(kMaxReasonChars);
-    SendMessage(receiver_, "Cannot create file:" + reason, MessageKind::Error);
+    if (showError_)
+        showError_("Cannot create file:" + reason);
     return false;
 }
 

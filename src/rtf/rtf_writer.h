@@ -2,6 +2,7 @@
 // Writes one PDF's pages into one RTF document. The pages go into a body file
 // first; FinishDocument writes header, font and colour tables, then the body.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -11,16 +12,16 @@
 #include "page/page_printer.h"
 #include "rtf/rtf_file.h"
 
-class IConversionReceiver;
-
 // The paper is this much wider than the page picture (twips); with margins
 // of 0 it is also the width of a page's text.
 inline constexpr int32_t kPageExtraWidth = 50;
 
 class CRtfWriter final : public IPagePrinter {
 public:
-    // `receiver` gets the message box of a failed OpenDocument (may be null).
-    explicit CRtfWriter(IConversionReceiver* receiver = nullptr);
+    // Shows a message box's text to the user (the driver's receiver).
+    using MessageSink = std::function<void(const std::string& text)>;
+    // `showError` gets the message of a failed OpenDocument (may be empty).
+    explicit CRtfWriter(MessageSink showError = {});
     ~CRtfWriter() override;
     CRtfWriter(const CRtfWriter&) = delete;
     CRtfWriter& operator=(const CRtfWriter&) = delete;
@@ -73,7 +74,7 @@ public:
     int32_t inColumnSection = 0;   // 1 while a multi-column block is written
 
 private:
-    IConversionReceiver* receiver_ = nullptr;
+    MessageSink showError_;
     // Shows "Cannot create file:" with the reason; always false.
     bool ReportCreateFailure(int error);
 

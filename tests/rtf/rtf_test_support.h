@@ -70,6 +70,12 @@ public:
     std::vector<MessageKind> kinds;
 };
 
+// A writer's error messages as error message boxes of `log`.
+inline CRtfWriter::MessageSink ErrorsInto(CMessageLog& log)
+{
+    return [&log](const std::string& text) { log.ShowMessage(text, MessageKind::Error); };
+}
+
 // An empty page of the given size (twips) in flow or frame mode.
 inline CPage EmptyPage(int32_t width, int32_t height, bool flowMode = true)
 {

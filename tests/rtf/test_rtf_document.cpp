@@ -134,7 +134,7 @@ TEST(RtfDocument, LargeBodiesAreCopiedWhole)
 TEST(RtfDocument, UncreatableFileIsReportedWithTheSystemText)
 {
     CMessageLog log;
-    CRtfWriter writer(&log);
+    CRtfWriter writer(ErrorsInto(log));
     EXPECT_FALSE(writer.OpenDocument("/nonexistent-folder/x.rtf"));
     ASSERT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(log.messages[0], "Cannot create file:No such file or directory");
@@ -154,7 +154,7 @@ TEST(RtfDocument, UncreatableBodyFileFailsTheSameWay)
     bool opened = true;
     CMessageLog log;
     {
-        CRtfWriter writer(&log);
+        CRtfWriter writer(ErrorsInto(log));
         opened = writer.OpenDocument(rtfPath);
     }
     std::filesystem::remove(folder);

@@ -1,0 +1,67 @@
+#include "conversion/document_pipeline.h"
+
+#include <PDFDoc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "capture/capture_output_dev.h"
+#include "conversion/stop_gate.h"
+#include "page/page_printer.h"
+#include "page/text_item.h"
+#include "platform/system_error.h"
+#include "platform/temp_path.h"
+
+namespace {
+
+// The page pictures of one document go away on every way out of it.
+class CPictureFile {
+public:
+    CPictureFile() : path_(MakeTempPath()) {}
+    ~CPictureFile() { if (!path_.empty()) unlink(path_.c_str()); }
+    CPictureFile(const CPictureFile&) = delete;
+    CPictureFile& operator=(const CPictureFile&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace
+
+PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::string& message)
+{
+    const CPictureFile picture;
+    auto device = std::make_unique<CCaptureOutputDev>();
+    device->startDoc(job.document);
+    job.device = device.get();
+    job.printer = &printer;
+    job.picturePath = picture.Path();
+
+    const PageLoopResult pages = ConvertPages(job, message);
+    ClearPageText();
+    if (pages == PageLoopResult::Stopped || StopRequested())
+        return PageLoopResult::Stopped;
+    if (pages != PageLoopResult::Done)
+        return pages;
+
+    if (job.onPageStarted)
+        job.onPageStarted(0);
+    if (const int error = printer.Finish()) {
+        message = job.name + " :Error - " + SystemErrorText(error);
+        return PageLoopResult::WriteFailed;
+    }
+    return PageLoopResult::Done;
+}
+
+bool PagesToConvert(int pageCount, bool allPages, int from, int to, int& first, int& last)
+{
+    first = 1;
+    last = pageCount;
+    if (!allPages) {
+        first = std::max(from, 1);
+        last = std::min(to, pageCount);
+    }
+    return first <= last;
+}
