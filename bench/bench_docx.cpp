@@ -17,11 +17,9 @@
 #include <memory>
 #include <string>
 
-#include "capture/capture_output_dev.h"
-#include "conversion/page_loop.h"
+#include "conversion/document_pipeline.h"
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
-#include "conversion/settings.h"
 #include "docx/docx_writer.h"
 #include "page/text_item.h"
 #include "platform/temp_path.h"
@@ -125,8 +123,6 @@ std::string BenchPdf()
 
 void ConvertPdf(benchmark::State& state, TextMode mode)
 {
-    g_settings.writeTextInTextBoxes = mode == TextMode::Frames ? 1 : 0;
-    g_settings.deleteAllGraphics = 0;
     const std::string pdfPath = BenchPdf();
     CPdfLibrary library;
     COpenedPdf pdf;
@@ -137,28 +133,21 @@ void ConvertPdf(benchmark::State& state, TextMode mode)
     PageLoopTimings total;
     for (auto _ : state) {
         const std::string path = MakeTempPath() + ".docx";
-        const std::string picture = MakeTempPath();
         CDocxWriter writer;
         if (writer.Open(path) != 0) {
             state.SkipWithError("cannot create the package");
             break;
         }
-        auto device = std::make_unique<CCaptureOutputDev>();
-        device->startDoc(pdf.document.get());
         PageLoopJob job;
         job.document = pdf.document.get();
-        job.device = device.get();
-        job.printer = &writer;
         job.firstPage = 1;
         job.lastPage = pdf.document->getNumPages();
+        job.mode = mode;
         job.name = "bench.pdf";
-        job.picturePath = picture;
         job.timings = &total;
         std::string message;
-        if (ConvertPages(job, message) != PageLoopResult::Done || writer.Finish() != 0)
+        if (ConvertDocument(job, writer, message) != PageLoopResult::Done)
             state.SkipWithError("the conversion failed");
-        ClearPageText();
-        ::unlink(picture.c_str());
         std::remove(path.c_str());
     }
     const double pages = total.pages > 0 ? total.pages : 1;
