@@ -61,7 +61,7 @@ int ConvertRtfWithWord(const std::string& rtfPath, const std::string& targetPath
     return kWordFailed;
 }
 
-bool StoreWordDocument(const std::string& rtfPath, const std::string& outputBase,
+bool StoreWordDocument(const std::string& documentPath, const std::string& outputBase,
                        const std::string& name, IConversionReceiver* receiver,
                        std::string& storedPath, std::string& message)
 {
@@ -69,13 +69,14 @@ bool StoreWordDocument(const std::string& rtfPath, const std::string& outputBase
     message.clear();
     const char* extension = OutputExtension();
 
-    // The RTF itself is the source when no office document is wanted or
-    // none could be made.
-    std::string source = rtfPath;
+    // A .docx comes finished from the worker and an RTF is wanted as it is:
+    // only a .doc goes through the office suite. The RTF itself is the
+    // source when the suite could not make the .doc.
+    std::string source = documentPath;
     std::string wordPath;
-    if (g_outputFormat != OutputFormat::Rtf) {
+    if (g_outputFormat == OutputFormat::Doc) {
         wordPath = MakeTempPath();
-        if (!wordPath.empty() && ConvertRtfWithWord(rtfPath, wordPath, receiver) != kWordFailed)
+        if (!wordPath.empty() && ConvertRtfWithWord(documentPath, wordPath, receiver) != kWordFailed)
             source = wordPath;
     }
 
@@ -94,7 +95,7 @@ bool StoreWordDocument(const std::string& rtfPath, const std::string& outputBase
     } else {
         message = name + " :Error - " + " " + std::to_string(error) + " " + SystemErrorText(error);
     }
-    unlink(rtfPath.c_str());
+    unlink(documentPath.c_str());
     if (!wordPath.empty())
         unlink(wordPath.c_str());
     return error == 0;

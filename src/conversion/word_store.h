@@ -11,12 +11,15 @@ class IConversionReceiver;
 int ConvertRtfWithWord(const std::string& rtfPath, const std::string& targetPath,
                        IConversionReceiver* receiver);
 
-// The store step: convert (or fall back to the RTF itself), pick the first
-// free name of outputBase + ".doc", "(1).doc", ... (extension per
-// g_outputFormat), copy without ever replacing a file, delete the temporaries.
+// The store step. `documentPath` is what the worker made: the RTF, or the
+// finished .docx when g_outputFormat is Docx. A .doc is converted by the
+// office suite (or falls back to the RTF itself); a .docx or an RTF is taken
+// as it is, without the suite. Then pick the first free name of outputBase +
+// ".doc", "(1).doc", ... (extension per g_outputFormat), copy without ever
+// replacing a file, and delete the temporaries (`documentPath` included).
 // Returns true with `storedPath` set, or false with `message` set to the
 // file's error line (name + " :Error - " ...).
-bool StoreWordDocument(const std::string& rtfPath, const std::string& outputBase,
+bool StoreWordDocument(const std::string& documentPath, const std::string& outputBase,
                        const std::string& name, IConversionReceiver* receiver,
                        std::string& storedPath, std::string& message);
 

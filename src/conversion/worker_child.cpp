@@ -157,6 +157,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
         return false;
     CFieldReader reader(payload);
     int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
+    int32_t format = 0;
     reader.Text(folder);
     reader.Text(job.path);
     reader.Text(job.name);
@@ -168,6 +169,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     reader.Int(seconds);
     reader.Int(memory);
     reader.Int(stop);
+    reader.Int(format);
     reader.Int(count);
     for (int32_t i = 0; i < count && reader.Ok(); ++i) {
         std::string password;
@@ -181,6 +183,11 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     g_settings.toPage = to;
     if (stop != 0)
         g_settings.stopRequested.store(1);
+    // The worker writes the document itself in the run's format (.docx), or
+    // the RTF the office step starts from.
+    if (format < static_cast<int32_t>(OutputFormat::Doc) || format > static_cast<int32_t>(OutputFormat::Rtf))
+        return false;
+    g_outputFormat = static_cast<OutputFormat>(format);
     job.pageSeconds = seconds;
     memoryMegabytes = memory;
     return reader.Ok();
@@ -195,6 +202,7 @@ std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const st
     fields.Int(g_settings.writeTextInTextBoxes).Int(g_settings.deleteAllGraphics).Int(g_settings.allPages);
     fields.Int(g_settings.fromPage).Int(g_settings.toPage);
     fields.Int(job.pageSeconds).Int(memoryMegabytes).Int(g_settings.stopRequested.load());
+    fields.Int(static_cast<int32_t>(g_outputFormat));
     fields.Int(static_cast<int32_t>(job.passwords.size()));
     for (const std::string& password : job.passwords)
         fields.Text(password);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -161,6 +162,57 @@ TEST_F(WordStoreWithoutOffice, RtfFormatStoresTheRtfUnderRtfName)
     EXPECT_EQ(ReadFile(stored), kHelloRtf);
 }
 
+// A stand-in office suite that only notes that it was started (and makes
+// nothing), so a test can tell whether the store step asked for it.
+class WordStoreWithRecordingOffice : public WordStore {
+protected:
+    std::string marker;
+    std::string script;
+    std::unique_ptr<CScopedEnv> soffice;
+    CScopedEnv commandLine {"PW_OFFICE_COMMAND_LINE", "1"};
+    void SetUp() override
+    {
+        EndOfficeSession();
+        WordStore::SetUp();
+        marker = (folder / "office-started").string();
+        script = (folder / "soffice").string();
+        WriteFile(script, "#!/bin/sh\necho \"$@\" >> '" + marker + "'\nexit 1\n");
+        fs::permissions(script, fs::perms::owner_all);
+        soffice = std::make_unique<CScopedEnv>("PW_SOFFICE", script.c_str());
+    }
+    void TearDown() override
+    {
+        EndOfficeSession();
+        soffice.reset();
+        WordStore::TearDown();
+    }
+};
+
+TEST_F(WordStoreWithRecordingOffice, DocxIsStoredAsItIsWithoutTheOfficeSuite)
+{
+    g_outputFormat = OutputFormat::Docx;
+    const std::string package = std::string("PK\x03\x04", 4) + "a finished package";
+    WriteFile(Base() + ".docx", "older");
+    const std::string made = NewRtf(package);
+    ASSERT_TRUE(Store(made)) << message;
+    EXPECT_EQ(stored, Base() + "(1).docx");
+    EXPECT_EQ(ReadFile(stored), package);
+    EXPECT_EQ(ReadFile(Base() + ".docx"), "older");
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_FALSE(fs::exists(marker)) << ReadFile(marker);
+    EXPECT_TRUE(receiver.messages.empty());
+}
+
+TEST_F(WordStoreWithRecordingOffice, DocStillGoesThroughTheOfficeSuite)
+{
+    // The same stand-in is asked for a .doc; it makes none, so the RTF is
+    // stored under the .doc name.
+    ASSERT_TRUE(Store(NewRtf())) << message;
+    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_EQ(stored, Base() + ".doc");
+    EXPECT_EQ(ReadFile(stored), kHelloRtf);
+}
+
 // Tests that need LibreOffice.
 class WordStoreWithOffice : public WordStore {
 protected:
@@ -191,19 +243,14 @@ protected:
     }
 };
 
-TEST_F(WordStoreWithOffice, DocAndDocxAreRealWordDocumentsWithTheText)
+TEST_F(WordStoreWithOffice, DocIsARealWordDocumentWithTheText)
 {
-    const std::vector<std::pair<OutputFormat, std::string>> formats = {
-        {OutputFormat::Doc, kOle2Signature}, {OutputFormat::Docx, "PK\x03\x04"}};
-    for (const auto& [format, signature] : formats) {
-        g_outputFormat = format;
-        ASSERT_TRUE(Store(NewRtf())) << message;
-        EXPECT_EQ(stored, Base() + (format == OutputFormat::Doc ? ".doc" : ".docx"));
-        EXPECT_TRUE(StartsWith(ReadFile(stored), signature)) << stored;
-        const std::string pdf = ToPdf(stored);
-        ASSERT_FALSE(pdf.empty()) << stored;
-        EXPECT_NE(PdfText(pdf).find("Hello from the store test"), std::string::npos);
-    }
+    ASSERT_TRUE(Store(NewRtf())) << message;
+    EXPECT_EQ(stored, Base() + ".doc");
+    EXPECT_TRUE(StartsWith(ReadFile(stored), kOle2Signature)) << stored;
+    const std::string pdf = ToPdf(stored);
+    ASSERT_FALSE(pdf.empty()) << stored;
+    EXPECT_NE(PdfText(pdf).find("Hello from the store test"), std::string::npos);
     EXPECT_TRUE(receiver.messages.empty());
 }
 
