@@ -37,11 +37,11 @@ FileNames NamesOf(const std::string& path)
     return {base + ".pdf", g_outputSubfolder + "/" + base};
 }
 
-// The RTF made by the worker goes on every way out of the file.
-class CRtfFile {
+// The document made by the worker goes on every way out of the file.
+class CWorkerDocument {
 public:
-    explicit CRtfFile(std::string path) : path_(std::move(path)) {}
-    ~CRtfFile() { if (!path_.empty()) unlink(path_.c_str()); }
+    explicit CWorkerDocument(std::string path) : path_(std::move(path)) {}
+    ~CWorkerDocument() { if (!path_.empty()) unlink(path_.c_str()); }
     const std::string& Path() const { return path_; }
 private:
     std::string path_;
@@ -72,12 +72,12 @@ bool StartFile(const FileNames& names, IConversionReceiver* receiver)
     return true;
 }
 
-// The store step for a converted RTF, with the file's closing log lines.
-FileOutcome StoreFile(const std::string& rtfPath, const FileNames& names, IConversionReceiver* receiver)
+// The store step for the worker's document, with the file's closing log lines.
+FileOutcome StoreFile(const std::string& documentPath, const FileNames& names, IConversionReceiver* receiver)
 {
     const std::string& N = names.name;
     std::string storedPath, message;
-    const bool stored = StoreWordDocument(rtfPath, names.outputBase, N, receiver, storedPath, message);
+    const bool stored = StoreWordDocument(documentPath, names.outputBase, N, receiver, storedPath, message);
     if (stored) {
         SendLog(receiver, N + " :Conversion complete.");
         SendProgress(receiver, nullptr, 100);
@@ -93,8 +93,8 @@ FileOutcome StoreFile(const std::string& rtfPath, const FileNames& names, IConve
 }
 
 // The names, the log and the store step stay in the run; opening the PDF and
-// converting its pages to RTF happen in a worker process, so that whatever
-// the PDF does to the library ends there.
+// converting its pages into the document happen in a worker process, so that
+// whatever the PDF does to the library ends there.
 FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receiver)
 {
     const FileNames names = NamesOf(path);
@@ -107,7 +107,7 @@ FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receive
     job.passwords = RunPasswords();
     job.pageSeconds = g_workerLimits.pageSeconds;
     FileRtfResult converted = ConvertFileInWorker(job, g_workerLimits.memoryMegabytes, receiver);
-    const CRtfFile rtf(converted.rtfPath);
+    const CWorkerDocument document(converted.documentPath);
     // A password typed for this file is the first guess for the next ones.
     RememberRunPassword(converted.openedWith);
     if (converted.outcome == FileOutcome::StopRun || StopRequested())
@@ -117,7 +117,7 @@ FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receive
             SendLog(receiver, converted.message);
         return converted.outcome;
     }
-    return StoreFile(rtf.Path(), names, receiver);
+    return StoreFile(document.Path(), names, receiver);
 }
 
 // The worker server goes with the run, however it ends.

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "conversion/document_pipeline.h"
+#include "conversion/document_printer.h"
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
@@ -17,20 +18,19 @@
 #include "platform/disk_space.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
-#include "rtf/rtf_writer.h"
 
 namespace {
 
-// Everything one file owns, destroyed writer first, then the document, then
+// Everything one file owns, destroyed printer first, then the document, then
 // the library parameters, whatever path leaves the file.
 struct CFileObjects {
-    std::unique_ptr<CRtfWriter> writer;
+    std::unique_ptr<IPagePrinter> printer;
     COpenedPdf pdf;
     std::unique_ptr<CPdfLibrary> library;
 
     ~CFileObjects()
     {
-        writer.reset();
+        printer.reset();
         pdf.document.reset();
         library.reset();
     }
@@ -44,31 +44,30 @@ FileRtfResult Outcome(FileOutcome outcome, std::string message = {})
     return result;
 }
 
-// The writer deletes its file when it goes; the finished RTF moves to a
-// name of its own first.
-std::string KeepFinishedRtf(const std::string& rtfPath, int& error)
+// A printer may delete its file when it goes; the finished document moves to
+// a name of its own first.
+std::string KeepFinishedDocument(const std::string& documentPath, int& error)
 {
     const std::string kept = MakeTempPath();
     error = 0;
-    if (kept.empty() || rename(rtfPath.c_str(), kept.c_str()) != 0) {
+    if (kept.empty() || rename(documentPath.c_str(), kept.c_str()) != 0) {
         error = kept.empty() ? ENOENT : errno;
         return {};
     }
     return kept;
 }
 
-// The RTF writer on `rtfPath`, if the disk has room for about twice the
-// PDF: Converted, or AbortRun after the run's log line.
-FileOutcome OpenRtf(CFileObjects& file, const std::string& rtfPath, IConversionReceiver* receiver)
+// The printer of the run's format on `documentPath`, if the disk has room
+// for about twice the PDF: Converted, or AbortRun after the run's log line.
+FileOutcome OpenPrinter(CFileObjects& file, const std::string& documentPath, IConversionReceiver* receiver)
 {
-    const uint64_t rtfSpaceKib = 2 * (static_cast<uint64_t>(file.pdf.fileSize) / 1024);
-    if (HasFreeSpace(rtfPath, rtfSpaceKib) == 0) {
+    const uint64_t documentSpaceKib = 2 * (static_cast<uint64_t>(file.pdf.fileSize) / 1024);
+    if (HasFreeSpace(documentPath, documentSpaceKib) == 0) {
         SendLog(receiver, "Error : Low disk space.");
         return FileOutcome::AbortRun;
     }
-    file.writer = std::make_unique<CRtfWriter>(
-        [receiver](const std::string& text) { SendMessage(receiver, text, MessageKind::Error); });
-    if (!file.writer->OpenDocument(rtfPath)) {
+    file.printer = OpenDocumentPrinter(documentPath, receiver);
+    if (!file.printer) {
         SendLog(receiver, "Error : Cannot create new file.");
         return FileOutcome::AbortRun;
     }
@@ -90,8 +89,8 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
     if (StopRequested())
         return Outcome(FileOutcome::StopRun);
 
-    const std::string rtfPath = MakeTempPath();
-    if (const FileOutcome failed = OpenRtf(file, rtfPath, receiver); failed != FileOutcome::Converted)
+    const std::string documentPath = MakeTempPath();
+    if (const FileOutcome failed = OpenPrinter(file, documentPath, receiver); failed != FileOutcome::Converted)
         return Outcome(failed);
 
     PageLoopJob pages;
@@ -108,7 +107,7 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
     pages.pageSeconds = job.pageSeconds;
     pages.onPageStarted = job.onPageStarted;
     std::string message;
-    const PageLoopResult converted = ConvertDocument(pages, *file.writer, message);
+    const PageLoopResult converted = ConvertDocument(pages, *file.printer, message);
     if (converted == PageLoopResult::Stopped)
         return Outcome(FileOutcome::StopRun);
     if (converted != PageLoopResult::Done)
@@ -116,7 +115,7 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
 
     int error = 0;
     FileRtfResult result = Outcome(FileOutcome::Converted);
-    result.rtfPath = KeepFinishedRtf(rtfPath, error);
+    result.documentPath = KeepFinishedDocument(documentPath, error);
     if (error != 0)
         return Outcome(FileOutcome::Failed, N + " :Error - " + SystemErrorText(error));
     result.openedWith = opened.openedWith;

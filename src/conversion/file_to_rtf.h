@@ -1,6 +1,7 @@
 #pragma once
 // The first half of one file's conversion: open the PDF (passwords), convert
-// the page range into an RTF file and finish it. It runs inside the worker
+// the page range into the document of the run's format (a .docx, or the RTF a
+// .doc is made of) and finish it. It runs inside the worker
 // process; the run keeps the names, the store step and the outcome.
 #include <functional>
 #include <string>
@@ -20,7 +21,7 @@ struct FileRtfJob {
 
 struct FileRtfResult {
     FileOutcome outcome = FileOutcome::Failed;
-    std::string rtfPath;     // Converted: the finished RTF, the caller's to delete
+    std::string documentPath;  // Converted: the finished .docx or RTF, the caller's to delete
     std::string message;     // a line the caller still has to log (empty: none)
     std::string openedWith;  // the password that opened the file, if any
 };

@@ -230,7 +230,7 @@ int RunFileWorker(int socket)
     const FileRtfResult result = ConvertFileToRtf(job, &receiver);
     receiver.Send(WorkerMessage::Result, CFieldWriter()
                                              .Int(static_cast<int32_t>(result.outcome))
-                                             .Text(result.rtfPath)
+                                             .Text(result.documentPath)
                                              .Text(result.message)
                                              .Text(result.openedWith)
                                              .Bytes());
@@ -254,7 +254,7 @@ int RunWorkerServer(int control, pid_t parent)
             if (getppid() != server)
                 _exit(1);
             const int status = RunFileWorker(socket);
-            // No exit handlers: the temporary folder, RTF included, is the run's.
+            // No exit handlers: the temporary folder, document included, is the run's.
             _exit(status);
         }
         close(socket);

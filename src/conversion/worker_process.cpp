@@ -268,7 +268,7 @@ bool HandleMessage(WorkerMessage type, const std::string& payload, int socket, I
     case WorkerMessage::Result: {
         int32_t outcome = 0;
         reader.Int(outcome);
-        reader.Text(state.result.rtfPath);
+        reader.Text(state.result.documentPath);
         reader.Text(state.result.message);
         reader.Text(state.result.openedWith);
         state.result.outcome = static_cast<FileOutcome>(outcome);
@@ -292,14 +292,14 @@ std::string HangLine(const std::string& name, int page, int seconds)
            " seconds; the file was given up.";
 }
 
-// The worker's RTF leaves the worker's folder before that goes; a path
+// The worker's document leaves the worker's folder before that goes; a path
 // outside the folder is not the worker's to give.
-std::string TakeOverRtf(const std::string& rtfPath, const std::string& folder)
+std::string TakeOverDocument(const std::string& documentPath, const std::string& folder)
 {
-    if (rtfPath.compare(0, folder.size() + 1, folder + "/") != 0 || rtfPath.find("/../") != std::string::npos)
+    if (documentPath.compare(0, folder.size() + 1, folder + "/") != 0 || documentPath.find("/../") != std::string::npos)
         return {};
     const std::string taken = MakeTempPath();
-    if (taken.empty() || rename(rtfPath.c_str(), taken.c_str()) != 0)
+    if (taken.empty() || rename(documentPath.c_str(), taken.c_str()) != 0)
         return {};
     return taken;
 }
@@ -429,8 +429,8 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
 
     if (state.gotResult) {
         if (state.result.outcome == FileOutcome::Converted)
-            state.result.rtfPath = TakeOverRtf(state.result.rtfPath, folder.Path());
-        if (state.result.outcome == FileOutcome::Converted && state.result.rtfPath.empty())
+            state.result.documentPath = TakeOverDocument(state.result.documentPath, folder.Path());
+        if (state.result.outcome == FileOutcome::Converted && state.result.documentPath.empty())
             return failed;
         return state.result;
     }

@@ -139,16 +139,16 @@ TEST_F(WorkerProcess, ConvertsAFileAndLeavesOnlyItsRtf)
     const auto before = TempEntriesBut();
     const FileRtfResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
     ASSERT_EQ(result.outcome, FileOutcome::Converted) << result.message;
-    ASSERT_TRUE(fs::exists(result.rtfPath));
-    EXPECT_EQ(fs::path(result.rtfPath).parent_path().string(), PrivateTempFolder());
-    EXPECT_NE(ReadWholeFileForTest(result.rtfPath).find("Hello"), std::string::npos);
+    ASSERT_TRUE(fs::exists(result.documentPath));
+    EXPECT_EQ(fs::path(result.documentPath).parent_path().string(), PrivateTempFolder());
+    EXPECT_NE(ReadWholeFileForTest(result.documentPath).find("Hello"), std::string::npos);
     // The worker's progress came through the run's receiver, in order.
     ASSERT_FALSE(recorder.progress.empty());
     EXPECT_EQ(recorder.progress.back().text, "base14.pdf : page 1 of 1");
     EXPECT_EQ(recorder.progress.back().percent, 99);
     // The worker's own folder (pictures, body file) is gone.
-    EXPECT_EQ(TempEntriesBut(result.rtfPath), before);
-    fs::remove(result.rtfPath);
+    EXPECT_EQ(TempEntriesBut(result.documentPath), before);
+    fs::remove(result.documentPath);
 }
 
 TEST_F(WorkerProcess, APageOverItsBudgetFailsTheFileWithOneLine)
@@ -160,7 +160,7 @@ TEST_F(WorkerProcess, APageOverItsBudgetFailsTheFileWithOneLine)
     const double seconds = SecondsSince(start);
     EXPECT_EQ(result.outcome, FileOutcome::Failed);
     EXPECT_EQ(result.message, PageOverBudgetLine("hostile_tiling.pdf", 1, 1));
-    EXPECT_TRUE(result.rtfPath.empty());
+    EXPECT_TRUE(result.documentPath.empty());
     // The budget plus the grace for a worker stuck inside one drawing operation.
     EXPECT_LT(seconds, 1 + 5 + 2);
     // The killed worker's files went with its folder.
