@@ -161,6 +161,7 @@ int CDocxWriter::PrintPage(const CPage& page)
         WriteFramePage(body, ids_, relationId);
     else
         WriteFlowPage(body, ids_, relationId);
+    body.EnsureParagraph();
 
     // The page before ends its section in its last paragraph now that a
     // page follows it.

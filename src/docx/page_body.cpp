@@ -51,12 +51,21 @@ std::string CPageBody::SectionProperties() const
 
 void CPageBody::BreakSection(std::string columns)
 {
-    // Every page starts with its anchor paragraph, so a paragraph is there.
-    if (markEnd_ != std::string::npos)
-        out_.insert(markEnd_, SectionProperties());
+    EnsureParagraph();
+    out_.insert(markEnd_, SectionProperties());
     columns_ = std::move(columns);
     continuous_ = true;
     markEnd_ = std::string::npos;
+}
+
+void CPageBody::EnsureParagraph()
+{
+    if (markEnd_ != std::string::npos)
+        return;
+    std::string properties;
+    AppendExactSpacing(properties, kAnchorLineTwips);
+    OpenParagraph(properties, kAnchorMarkHalfPoints);
+    CloseParagraph();
 }
 
 void AppendExactSpacing(std::string& out, int64_t twips)

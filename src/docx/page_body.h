@@ -41,6 +41,10 @@ public:
     // The next paragraph starts in the next column.
     void BreakColumn() { columnBreak_ = true; }
 
+    // Writes an empty one-twip paragraph when the current section has none
+    // yet: its properties need a paragraph to end in.
+    void EnsureParagraph();
+
     // The current section's properties (the page's last section).
     std::string SectionProperties() const;
     // Where the last paragraph's properties end: a section's properties go there.

@@ -86,6 +86,30 @@ TEST(DocxFlowPage, ColumnBlockIsAContinuousColumnSectionAfterTheTextAboveIt)
     std::remove(path.c_str());
 }
 
+TEST(DocxFlowPage, ColumnsWithoutRunsStillMakeAValidPage)
+{
+    // Blocks as layout never makes them: a column section whose columns are
+    // empty, after a line, at the end of the page.
+    CPage page = LetterPage(TextMode::Flow);
+    page.blocks.push_back(OneColumn({LineRun(u"Only line", 720, 1000)}));
+    CRunBlock empty;
+    empty.id = 1;
+    empty.columns.resize(2);
+    empty.columns[1].boundary = 6000;
+    page.blocks.push_back(empty);
+    int error = 0;
+    const std::string path = WritePackage({page, LetterPage(TextMode::Flow, 2)}, error);
+    ASSERT_EQ(error, 0);
+    const std::string xml = DocumentXml(path);
+    EXPECT_EQ(Count(xml, "<w:sectPr>"), 3u);
+    // Every section ends in a paragraph of its own.
+    EXPECT_EQ(Count(xml, "<w:sectPr>"), Count(xml, "</w:sectPr></w:pPr>") + 1);
+    int status = 0;
+    EXPECT_EQ(PythonDocxParagraphs(path, status), "Only line\n");
+    EXPECT_EQ(status, 0);
+    std::remove(path.c_str());
+}
+
 TEST(DocxFlowPage, TabbedBlockIsOneLineWithATabStopPerRun)
 {
     CPage page = LetterPage(TextMode::Flow);
