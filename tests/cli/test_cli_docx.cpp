@@ -176,3 +176,25 @@ TEST_F(CliDocxTest, AnOutputFolderThatCannotBeMade)
     EXPECT_NE(run.err.find("Cannot create directory at output location."), std::string::npos) << run.err;
     EXPECT_EQ(FilesIn(temp), 0u);
 }
+
+TEST_F(CliDocxTest, CtrlCStopsAndLeavesNoHalfPackage)
+{
+    std::string inputs;
+    for (int i = 0; i < 8; ++i) {
+        const std::string copy = binFolder.Path() + "/in" + std::to_string(i) + ".pdf";
+        fs::copy_file(FixturePath("dense_text.pdf"), copy);
+        inputs += " " + Quoted(copy);
+    }
+    TerminalChild child(Cli("--format docx" + inputs));
+    ASSERT_TRUE(child.WaitFor(":Saved as ")) << child.Seen();
+    child.Interrupt();
+    ASSERT_TRUE(child.WaitFor("Stopped.")) << child.Seen();
+    EXPECT_EQ(child.Wait(), 1);
+    const size_t stored = FilesIn(subfolder);
+    EXPECT_GE(stored, 1u);
+    EXPECT_LT(stored, 8u);
+    // Every package that was stored is whole.
+    for (const auto& entry : fs::directory_iterator(subfolder))
+        EXPECT_EQ(PackageParts(entry.path().string()).count("word/document.xml"), 1u) << entry.path();
+    EXPECT_EQ(FilesIn(temp), 0u);
+}
