@@ -151,6 +151,27 @@ TEST_F(WorkerProcess, ConvertsAFileAndLeavesOnlyItsRtf)
     fs::remove(result.documentPath);
 }
 
+TEST_F(WorkerProcess, WritesTheDocxItselfWhenTheRunWantsOne)
+{
+    CRunRecorder recorder({});
+    const auto before = TempEntriesBut();
+    g_outputFormat = OutputFormat::Docx;
+    const FileRtfResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
+    g_outputFormat = OutputFormat::Doc;
+    ASSERT_EQ(result.outcome, FileOutcome::Converted) << result.message;
+    const std::string package = ReadWholeFileForTest(result.documentPath);
+    EXPECT_EQ(package.substr(0, 4), std::string("PK\x03\x04", 4));
+    EXPECT_NE(package.find("word/document.xml"), std::string::npos);
+    EXPECT_EQ(TempEntriesBut(result.documentPath), before);
+    fs::remove(result.documentPath);
+
+    // The same job for a .doc run: the RTF the office step starts from.
+    const FileRtfResult rtf = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
+    ASSERT_EQ(rtf.outcome, FileOutcome::Converted) << rtf.message;
+    EXPECT_EQ(ReadWholeFileForTest(rtf.documentPath).rfind("{\\rtf", 0), 0u);
+    fs::remove(rtf.documentPath);
+}
+
 TEST_F(WorkerProcess, APageOverItsBudgetFailsTheFileWithOneLine)
 {
     CRunRecorder recorder({});
