@@ -54,6 +54,14 @@ CFlowLine TabbedLine(const CRunBlock& block, int32_t origin)
     return line;
 }
 
+bool EveryColumnHoldsARun(const CRunBlock& block)
+{
+    for (const CRunColumn& column : block.columns)
+        if (column.runs.empty())
+            return false;
+    return true;
+}
+
 std::string ColumnsXml(const CRunBlock& block)
 {
     std::string cols = "<w:cols w:num=\"";
@@ -83,7 +91,7 @@ public:
                 for (const CTextRun& run : block.columns[0].runs)
                     lines.push_back(PlainLine(run));
                 WriteColumn(lines, block.columns[0].boundary, block.columns[0].width);
-            } else if (block.tabbedLine && block.columns.size() > 1) {
+            } else if (block.tabbedLine && block.columns.size() > 1 && EveryColumnHoldsARun(block)) {
                 inColumnSection_ = false;
                 const int32_t origin = block.columns[0].boundary;
                 WriteColumn({TabbedLine(block, origin)}, origin, body_.PaperWidth());
@@ -169,17 +177,19 @@ private:
         std::string properties;
         std::string& out = body_.Out();
         if (line.tabbed) {
-            properties += "<w:tabs>";
+            std::string stops;
             for (const CRunColumn& column : line.tabbed->columns) {
                 // A run at the origin itself needs no tab (one there would
                 // skip to the next stop).
                 if (const int32_t offset = column.runs[0].left - line.left; offset > 0) {
-                    properties += "<w:tab w:val=\"left\" w:pos=\"";
-                    AppendInt(properties, offset);
-                    properties += "\"/>";
+                    stops += "<w:tab w:val=\"left\" w:pos=\"";
+                    AppendInt(stops, offset);
+                    stops += "\"/>";
                 }
             }
-            properties += "</w:tabs>";
+            // A tab list holds at least one stop.
+            if (!stops.empty())
+                properties += "<w:tabs>" + stops + "</w:tabs>";
             AppendExactSpacing(properties, spacing);
             AppendIndent(properties, indent, NoWrapRightIndent());
             body_.OpenParagraph(properties, RunHalfPoints(line.tabbed->columns[0].runs[0]));

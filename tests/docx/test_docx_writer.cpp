@@ -97,11 +97,13 @@ TEST(DocxFlowPage, ColumnsWithoutRunsStillMakeAValidPage)
     empty.columns.resize(2);
     empty.columns[1].boundary = 6000;
     page.blocks.push_back(empty);
+    empty.tabbedLine = true;
+    page.blocks.push_back(empty);
     int error = 0;
     const std::string path = WritePackage({page, LetterPage(TextMode::Flow, 2)}, error);
     ASSERT_EQ(error, 0);
     const std::string xml = DocumentXml(path);
-    EXPECT_EQ(Count(xml, "<w:sectPr>"), 3u);
+    EXPECT_EQ(Count(xml, "<w:sectPr>"), 4u);
     // Every section ends in a paragraph of its own.
     EXPECT_EQ(Count(xml, "<w:sectPr>"), Count(xml, "</w:sectPr></w:pPr>") + 1);
     int status = 0;
