@@ -29,16 +29,8 @@ CAddedText AppendPlainItemText(const CTextItem& item, std::string& text)
     CAddedText result;
     if (item.useCharCode) {
         result.byCharCode = true;
-        const uint32_t first = item.charCode & 0xFFFF;
-        const uint32_t second = item.charCode >> 16;
-        if (second == 0) {
-            AppendCodeUnit(first, text);
-        } else if (first != 0) {
-            AppendCodeUnit(first, text);
-            AppendCodeUnit(second, text);
-            for (size_t i = 2; i < item.text.size() && item.text[i] != 0; ++i)
-                AppendCodeUnit(item.text[i], text);
-        }
+        for (char16_t unit : CharCodeUnits(item))
+            AppendCodeUnit(unit, text);
     } else {
         std::string converted;
         AppendWindows1252(item.text, converted);

@@ -30,5 +30,10 @@ std::vector<CTextItem>& PageTextItems();
 // Empties the store and releases its storage.
 void ClearPageText();
 
+// The UTF-16 units a glyph written by character code puts into its run: the
+// code's first unit, or both when it holds two, then the rest of the text
+// (a surrogate pair or a ligature's letters would otherwise be cut short).
+std::u16string CharCodeUnits(const CTextItem& item);
+
 // floor((v + 0.005) * 100) * 0.01: the hundredths rounding used for item boxes.
 double RoundHundredths(double v);

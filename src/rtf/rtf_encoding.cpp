@@ -52,20 +52,9 @@ CAppendedText AppendItemText(const CTextItem& item, std::string& text)
     CAppendedText result;
     if (item.useCharCode) {
         result.byCharCode = true;
-        uint32_t first = item.charCode & 0xFFFF;
-        uint32_t second = item.charCode >> 16;
-        if (second == 0) {
-            AppendCodeUnit(first, text);
-        } else if (first != 0) {
-            // Two units or more (a surrogate pair, a ligature's letters): RTF's
-            // \u takes one UTF-16 unit, so each gets its own marker. The code
-            // holds the first two; the rest of the text follows, or it would
-            // be lost.
-            AppendCodeUnit(first, text);
-            AppendCodeUnit(second, text);
-            for (size_t i = 2; i < item.text.size() && item.text[i] != 0; ++i)
-                AppendCodeUnit(item.text[i], text);
-        }
+        // RTF's \u takes one UTF-16 unit, so each unit gets its own marker.
+        for (char16_t unit : CharCodeUnits(item))
+            AppendCodeUnit(unit, text);
     } else {
         std::string converted;
         AppendWindows1252(item.text, converted);
