@@ -3,18 +3,9 @@
 #include <unicode/ubidi.h>
 #include <unicode/uchar.h>
 
+#include "platform/text_direction.h"
+
 namespace {
-
-// No right-to-left letter lies below Hebrew.
-constexpr char16_t kFirstRightToLeft = 0x0590;
-
-bool IsRightToLeft(UChar32 c)
-{
-    if (c < kFirstRightToLeft)
-        return false;
-    const UCharDirection d = u_charDirection(c);
-    return d == U_RIGHT_TO_LEFT || d == U_RIGHT_TO_LEFT_ARABIC;
-}
 
 // The run's text in drawing order, with the piece of every unit.
 struct CVisualLine {
@@ -68,34 +59,15 @@ std::u16string SpanText(const CTextSpan& span)
 bool HasRightToLeft(const CTextRun& run)
 {
     bool found = false;
-    ForEachCodePoint(run, [&](UChar32 c) { found = found || IsRightToLeft(c); });
+    ForEachCodePoint(run, [&](UChar32 c) { found = found || IsRightToLeftChar(c); });
     return found;
 }
 
 bool ReadsRightToLeft(const CTextRun& run)
 {
-    size_t rtl = 0, ltr = 0;
-    int leftmost = 0, rightmost = 0;  // +1 right-to-left, -1 left-to-right
-    ForEachCodePoint(run, [&](UChar32 c) {
-        int strong = 0;
-        if (IsRightToLeft(c)) {
-            ++rtl;
-            strong = 1;
-        } else if (u_charDirection(c) == U_LEFT_TO_RIGHT) {
-            ++ltr;
-            strong = -1;
-        }
-        if (strong != 0) {
-            if (leftmost == 0)
-                leftmost = strong;
-            rightmost = strong;
-        }
-    });
-    // A right-to-left paragraph starts at its right end and a left-to-right
-    // one at its left end; when the ends disagree the majority decides.
-    if (leftmost == rightmost)
-        return leftmost > 0;
-    return rtl > ltr;
+    CLineDirection direction;
+    ForEachCodePoint(run, [&](UChar32 c) { direction.Add(c); });
+    return direction.ReadsRightToLeft();
 }
 
 std::vector<CTextSegment> LogicalSegments(const CTextRun& run, bool rightToLeftParagraph)

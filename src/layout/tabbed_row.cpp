@@ -1,6 +1,6 @@
 #include "layout/tabbed_row.h"
 
-#include <unicode/uchar.h>
+#include "platform/text_direction.h"
 
 namespace {
 
@@ -8,12 +8,6 @@ namespace {
 // share of that run's size after its end: the tab must not find the text
 // already past its stop when the reader's font is a little wider.
 constexpr double kMinTabGapShare = 0.25;
-
-bool IsRightToLeftUnit(char16_t unit)
-{
-    const UCharDirection d = u_charDirection(unit);
-    return d == U_RIGHT_TO_LEFT || d == U_RIGHT_TO_LEFT_ARABIC;
-}
 
 }  // namespace
 
@@ -28,7 +22,7 @@ bool RunHasRightToLeft(const CTextRun& run)
             for (char16_t unit : span.text) {
                 if (unit == 0)
                     break;
-                if (IsRightToLeftUnit(unit))
+                if (IsRightToLeftChar(unit))
                     return true;
             }
         }

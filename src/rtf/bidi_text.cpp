@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/text_direction.h"
 
 namespace {
 
@@ -190,11 +191,6 @@ private:
     CParsedLine out_;
 };
 
-bool IsRightToLeft(char16_t unit)
-{
-    const UCharDirection d = u_charDirection(unit);
-    return d == U_RIGHT_TO_LEFT || d == U_RIGHT_TO_LEFT_ARABIC;
-}
 
 std::string SpellUnit(char16_t unit)
 {
@@ -281,7 +277,7 @@ bool ContainsRightToLeft(std::string_view rtf)
         return false;  // letters of those scripts come only as \u
     const CParsedLine line = CLineParser(rtf).Parse();
     for (const CToken& token : line.tokens)
-        if (!token.isBreak && IsRightToLeft(token.unit))
+        if (!token.isBreak && IsRightToLeftChar(token.unit))
             return true;
     return false;
 }
@@ -289,30 +285,11 @@ bool ContainsRightToLeft(std::string_view rtf)
 bool IsRightToLeftLine(std::string_view rtf)
 {
     const CParsedLine line = CLineParser(rtf).Parse();
-    size_t rtl = 0, ltr = 0;
-    int leftmost = 0, rightmost = 0;  // +1 right-to-left, -1 left-to-right
-    for (const CToken& token : line.tokens) {
-        if (token.isBreak)
-            continue;
-        int strong = 0;
-        if (IsRightToLeft(token.unit)) {
-            ++rtl;
-            strong = 1;
-        } else if (u_charDirection(token.unit) == U_LEFT_TO_RIGHT) {
-            ++ltr;
-            strong = -1;
-        }
-        if (strong != 0) {
-            if (leftmost == 0)
-                leftmost = strong;
-            rightmost = strong;
-        }
-    }
-    // A right-to-left paragraph starts at its right end and a left-to-right
-    // one at its left end; when the ends disagree the majority decides.
-    if (leftmost == rightmost)
-        return leftmost > 0;
-    return rtl > ltr;
+    CLineDirection direction;
+    for (const CToken& token : line.tokens)
+        if (!token.isBreak)
+            direction.Add(token.unit);
+    return direction.ReadsRightToLeft();
 }
 
 std::string LogicalOrderRtf(std::string_view rtf, bool rightToLeftParagraph)
