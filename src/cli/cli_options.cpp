@@ -10,8 +10,9 @@
 #include "conversion/worker_limits.h"
 
 const char* const kCliUsage =
-    "Usage: paperwell-cli [options] FILE.pdf... [-o DIR]\n"
+    "Usage: paperwell-cli [options] FILE.pdf|FOLDER... [-o DIR]\n"
     "Converts PDF files into Word documents that keep the look of the pages.\n"
+    "A folder stands for the PDF files in it; other files there are skipped.\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR      folder for the dated \"Paperwell <date>\" sub-folder\n"
@@ -28,6 +29,12 @@ const char* const kCliUsage =
     "                        seconds (default 60; 0: no limit)\n"
     "      --memory-limit MB memory for converting one file (default 1536;\n"
     "                        0: no limit)\n"
+    "  -j, --jobs N          convert up to N files at once (default: one per\n"
+    "                        processor this program may use; 1: one after another)\n"
+    "  -r, --recursive       in a folder given as input, convert the PDFs of its\n"
+    "                        sub-folders too, into the same sub-folders of the output\n"
+    "      --report FILE     write what became of every file as JSON to FILE\n"
+    "                        ('-': standard output, the log then goes to stderr)\n"
     "  -q, --quiet           no log lines and no progress bar\n"
     "  -h, --help            this text\n"
     "      --version         the program's version\n"
@@ -132,6 +139,24 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 return false;
             }
             (arg == "--page-timeout" ? options.pageSeconds : options.memoryMegabytes) = number;
+        } else if (arg == "-j" || arg == "--jobs") {
+            if (!needValue(value))
+                return false;
+            if (!ParseInt(value, options.jobs) || options.jobs < 1) {
+                error = arg + " wants a whole number of at least 1";
+                return false;
+            }
+        } else if (arg == "-r" || arg == "--recursive") {
+            options.recursive = true;
+        } else if (arg == "--report") {
+            if (!needValue(value))
+                return false;
+            if (value.empty()) {
+                error = "--report wants a file name (or -)";
+                return false;
+            }
+            options.hasReport = true;
+            options.reportPath = value;
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -162,5 +187,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
     options.outputFolder = AbsolutePath(options.outputFolder.empty() ? "." : options.outputFolder);
     for (std::string& input : options.inputs)
         input = AbsolutePath(input);
+    if (options.hasReport && options.reportPath != "-")
+        options.reportPath = AbsolutePath(options.reportPath);
     return true;
 }

@@ -7,7 +7,7 @@
 
 // What the command line asked for.
 struct CliOptions {
-    std::vector<std::string> inputs;   // PDF paths as given
+    std::vector<std::string> inputs;   // PDF files and folders, as given (made absolute)
     std::string outputFolder;          // absolute; default the current folder
     bool frames = false;
     bool deleteGraphics = false;
@@ -19,6 +19,10 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Doc;
     int pageSeconds = kDefaultPageSeconds;          // time budget of one page; 0 = none
     int memoryMegabytes = kDefaultWorkerMegabytes;  // of the process converting a file; 0 = none
+    int jobs = 0;                      // files at once; 0 = one per usable processor
+    bool recursive = false;            // folders: their sub-folders too, mirrored in the output
+    bool hasReport = false;
+    std::string reportPath;            // JSON report; "-" = standard output
     bool quiet = false;
     bool showHelp = false;
     bool showVersion = false;

@@ -4,10 +4,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 
+#include "conversion/batch_driver.h"
 #include "conversion/run_passwords.h"
 #include "conversion/settings.h"
 #include "conversion/worker_limits.h"
@@ -24,9 +26,12 @@ constexpr size_t kStatusWidth = 40;
 
 } // namespace
 
-CCliReceiver::CCliReceiver(const CliOptions& options, std::FILE* out, std::FILE* err)
-    : options_(options), out_(out), err_(err)
+CCliReceiver::CCliReceiver(const CliOptions& options, std::FILE* out, std::FILE* err,
+                           std::vector<std::string> inputs, std::vector<std::string> outputFolders)
+    : options_(options), inputs_(std::move(inputs)), outputFolders_(std::move(outputFolders)), out_(out), err_(err)
 {
+    if (inputs_.empty())
+        inputs_ = options.inputs;
     barEnabled_ = !options.quiet && isatty(fileno(err));
 }
 
@@ -42,13 +47,22 @@ void CCliReceiver::DrawBar()
 {
     if (!barEnabled_)
         return;
-    const int filled = percent_ * kBarWidth / 100;
+    // The bar counts the pages of the whole batch once any file is open;
+    // until then it shows the file's own percent.
+    int percent = percent_;
+    std::string pages;
+    if (pagesExpected_ > 0) {
+        percent = static_cast<int>(std::min<long long>(100, 100LL * pagesDone_ / pagesExpected_));
+        pages = std::to_string(pagesDone_) + " of " + (pagesExact_ ? "" : "~") + std::to_string(pagesExpected_) +
+                " pages  ";
+    }
+    const int filled = percent * kBarWidth / 100;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kBarWidth - filled), '.');
     std::string status = status_;
     if (status.size() > kStatusWidth)
         status = "..." + status.substr(status.size() - (kStatusWidth - 3));
-    std::fprintf(err_, "\r\033[K[%s] %3d%%  file %d of %d  %s", bar.c_str(), percent_,
+    std::fprintf(err_, "\r\033[K[%s] %3d%%  %sfile %d of %d  %s", bar.c_str(), percent, pages.c_str(),
                  std::min(filesDone_ + 1, fileCount_), fileCount_, status.c_str());
     std::fflush(err_);
     barShown_ = true;
@@ -75,10 +89,20 @@ void CCliReceiver::Progress(const char* text, int percent)
     DrawBar();
 }
 
+void CCliReceiver::BatchPages(int pagesDone, int pagesExpected, bool exact)
+{
+    pagesDone_ = pagesDone;
+    pagesExpected_ = pagesExpected;
+    pagesExact_ = exact;
+    DrawBar();
+}
+
 int CCliReceiver::CollectSettings()
 {
-    g_inputPaths = options_.inputs;
-    g_inputNames = options_.inputs;
+    g_inputPaths = inputs_;
+    g_inputNames = inputs_;
+    g_inputOutputFolders = outputFolders_;
+    g_jobCount = options_.jobs > 0 ? options_.jobs : UsableProcessors();
     g_settings.outputFolder = options_.outputFolder;
     g_settings.writeTextInTextBoxes = options_.frames ? 1 : 0;
     g_settings.deleteAllGraphics = options_.deleteGraphics ? 1 : 0;
@@ -126,6 +150,7 @@ void CCliReceiver::RunStarted(int fileCount)
 {
     fileCount_ = fileCount;
     filesDone_ = 0;
+    pagesDone_ = pagesExpected_ = 0;
 }
 
 void CCliReceiver::RunEnded(RunEnd end, bool showCompletion)

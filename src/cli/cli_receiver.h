@@ -4,13 +4,16 @@
 // the terminal, message boxes as lines on stderr.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/cli_options.h"
 #include "conversion/receiver.h"
 
 class CCliReceiver final : public IConversionReceiver {
 public:
-    CCliReceiver(const CliOptions& options, std::FILE* out, std::FILE* err);
+    // `inputs`/`outputFolders`: the PDFs of the run, folders expanded.
+    CCliReceiver(const CliOptions& options, std::FILE* out, std::FILE* err,
+                 std::vector<std::string> inputs = {}, std::vector<std::string> outputFolders = {});
 
     void Log(const std::string& line) override;
     void Progress(const char* text, int percent) override;
@@ -19,6 +22,7 @@ public:
     void ShowMessage(const std::string& text, MessageKind kind) override;
     void RunStarted(int fileCount) override;
     void RunEnded(RunEnd end, bool showCompletion) override;
+    void BatchPages(int pagesDone, int pagesExpected, bool exact) override;
 
     RunEnd End() const { return end_; }
 
@@ -27,6 +31,8 @@ private:
     void DrawBar();
 
     const CliOptions& options_;
+    std::vector<std::string> inputs_;
+    std::vector<std::string> outputFolders_;
     std::FILE* out_;
     std::FILE* err_;
     bool barEnabled_ = false;
@@ -34,6 +40,9 @@ private:
     int fileCount_ = 0;
     int filesDone_ = 0;
     int percent_ = 0;
+    int pagesDone_ = 0;
+    int pagesExpected_ = 0;
+    bool pagesExact_ = false;
     std::string status_;
     RunEnd end_ = RunEnd::Failed;
 };

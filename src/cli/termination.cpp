@@ -24,6 +24,8 @@ sigset_t TerminationSignals()
     return signals;
 }
 
+void (*endingWords)() = nullptr;
+
 [[noreturn]] void EndAtOnce()
 {
     // The run's thread holds at its next stop test or message and makes
@@ -33,14 +35,17 @@ sigset_t TerminationSignals()
     KillOfficeInstanceNow();
     RestoreTerminalAfterPrompt();
     DisposePrivateTempFolder();
+    if (endingWords)
+        endingWords();
     // No exit handlers and no destructors: the run's thread is still busy.
     _exit(kTerminatedStatus);
 }
 
 } // namespace
 
-void StartTerminationWatch()
+void StartTerminationWatch(void (*lastWords)())
 {
+    endingWords = lastWords;
     const sigset_t signals = TerminationSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread([signals] {

@@ -4,8 +4,10 @@
 // the terminal gets its echo back, and the exit status is 1.
 
 // Call before any other thread exists: the signals are then blocked in every
-// thread and taken by a thread of their own.
-void StartTerminationWatch();
+// thread and taken by a thread of their own. `lastWords` (optional) runs
+// once the workers and the office suite are gone, before the program ends
+// (the run's report).
+void StartTerminationWatch(void (*lastWords)() = nullptr);
 
 // Ends the program the same way, from a signal handler (a second Ctrl-C).
 void RequestTermination();

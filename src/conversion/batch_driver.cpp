@@ -1,11 +1,22 @@
 #include "conversion/batch_driver.h"
 
 #include <malloc.h>
+#include <sched.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
+#include "conversion/batch_output.h"
+#include "conversion/batch_report.h"
 #include "conversion/file_to_rtf.h"
 #include "conversion/receiver.h"
 #include "conversion/run_passwords.h"
@@ -20,6 +31,8 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // Room the run's page pictures need in the temporary folder.
 constexpr uint64_t kPictureSpaceKib = 5120;
 // Longest output base (folder + name) whose ".doc" names still fit the
@@ -28,13 +41,18 @@ constexpr size_t kMaxOutputBaseUnits = 251;
 
 struct FileNames {
     std::string name;        // base name + ".pdf"
-    std::string outputBase;  // sub-folder + "/" + base name
+    std::string folder;      // where the document goes
+    std::string outputBase;  // folder + "/" + base name
 };
 
-FileNames NamesOf(const std::string& path)
+FileNames NamesOf(size_t index)
 {
+    const std::string& path = g_inputPaths[index];
     const std::string base = std::filesystem::path(path).stem().string();
-    return {base + ".pdf", g_outputSubfolder + "/" + base};
+    std::string folder = g_outputSubfolder;
+    if (index < g_inputOutputFolders.size() && !g_inputOutputFolders[index].empty())
+        folder += "/" + g_inputOutputFolders[index];
+    return {base + ".pdf", folder, folder + "/" + base};
 }
 
 // The document made by the worker goes on every way out of the file.
@@ -72,52 +90,288 @@ bool StartFile(const FileNames& names, IConversionReceiver* receiver)
     return true;
 }
 
-// The store step for the worker's document, with the file's closing log lines.
-FileOutcome StoreFile(const std::string& documentPath, const FileNames& names, IConversionReceiver* receiver)
+// A mirrored sub-folder of the output is made when its first document is stored.
+bool MakeOutputFolder(const FileNames& names, IConversionReceiver* receiver)
 {
+    if (names.folder == g_outputSubfolder)
+        return true;
+    std::error_code ec;
+    std::filesystem::create_directories(names.folder, ec);
+    if (!std::filesystem::is_directory(names.folder, ec)) {
+        SendLog(receiver, names.name + " :Error - Cannot create directory at output location.");
+        return false;
+    }
+    return true;
+}
+
+struct StoreOutcome {
+    FileOutcome outcome = FileOutcome::Failed;
+    std::string storedPath;
+};
+
+// Every file of a batch, converted by up to g_jobCount threads at once.
+class CBatchRun {
+public:
+    CBatchRun(IConversionReceiver* front, bool frameMode);
+    int Run();
+
+private:
+    void Job();
+    // The next file to convert, or false when none is to be started.
+    bool TakeFile(size_t& index);
+    void ConvertFile(size_t index);
+    FileOutcome ConvertOneFile(size_t index, FileReport& report);
+    StoreOutcome StoreFile(size_t index, const std::string& documentPath, const FileNames& names,
+                           IConversionReceiver* receiver);
+    // Files of one output base store in input order, so "Report.docx" goes
+    // to the first of them whichever is done first.
+    bool WaitForEarlierNames(size_t index);
+    void SettleName(size_t index);
+    void AbortAfter(size_t index);
+    int RunResult();
+
+    IConversionReceiver* front_;
+    const bool frameMode_;
+    const size_t count_;
+    CBatchOutput output_;
+    std::vector<FileNames> names_;
+    std::vector<std::vector<size_t>> sameBase_;  // per file: earlier files of its output base
+    std::unique_ptr<std::atomic<bool>[]> cancelled_;
+
+    std::mutex mutex_;
+    std::condition_variable settled_;
+    std::vector<char> nameSettled_;
+    std::vector<FileOutcome> outcomes_;
+    std::vector<char> attempted_;
+    size_t next_ = 0;
+    size_t cut_;           // files from here on are not started (the run was aborted)
+    bool stopTaking_ = false;
+    std::mutex convertedMutex_;
+};
+
+CBatchRun::CBatchRun(IConversionReceiver* front, bool frameMode)
+    : front_(front), frameMode_(frameMode), count_(g_inputPaths.size()),
+      output_(front, g_inputPaths.size(),
+              [this](size_t file) { return StopRequested() || cancelled_[file].load(); }),
+      cancelled_(new std::atomic<bool>[g_inputPaths.size()]), nameSettled_(count_, 0),
+      outcomes_(count_, FileOutcome::StopRun), attempted_(count_, 0), cut_(count_)
+{
+    std::unordered_map<std::string, std::vector<size_t>> byBase;
+    for (size_t i = 0; i < count_; ++i) {
+        cancelled_[i].store(false);
+        names_.push_back(NamesOf(i));
+        std::vector<size_t>& earlier = byBase[names_[i].outputBase];
+        sameBase_.push_back(earlier);
+        earlier.push_back(i);
+    }
+}
+
+bool CBatchRun::TakeFile(size_t& index)
+{
+    // Flow mode notices a stop before opening the next file; frame mode
+    // only after opening it.
+    const bool stop = !frameMode_ && StopRequested();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stop)
+        stopTaking_ = true;
+    if (stopTaking_ || next_ >= cut_)
+        return false;
+    index = next_++;
+    attempted_[index] = 1;
+    return true;
+}
+
+bool CBatchRun::WaitForEarlierNames(size_t index)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (const size_t earlier : sameBase_[index]) {
+        while (!nameSettled_[earlier]) {
+            lock.unlock();
+            const bool stop = StopRequested() || cancelled_[index].load();
+            lock.lock();
+            if (stop)
+                return false;
+            settled_.wait_for(lock, std::chrono::milliseconds(100));
+        }
+    }
+    return true;
+}
+
+void CBatchRun::SettleName(size_t index)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        nameSettled_[index] = 1;
+    }
+    settled_.notify_all();
+}
+
+StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath, const FileNames& names,
+                                  IConversionReceiver* receiver)
+{
+    StoreOutcome result;
+    if (!WaitForEarlierNames(index)) {
+        result.outcome = FileOutcome::StopRun;
+        return result;
+    }
+    if (!MakeOutputFolder(names, receiver))
+        return result;
     const std::string& N = names.name;
     std::string storedPath, message;
     const bool stored = StoreWordDocument(documentPath, names.outputBase, N, receiver, storedPath, message);
+    SettleName(index);
     if (stored) {
         SendLog(receiver, N + " :Conversion complete.");
         SendProgress(receiver, nullptr, 100);
         SendLog(receiver, N + " :Saved as " + storedPath);
-        g_convertedFiles.push_back(storedPath);
+        {
+            std::lock_guard<std::mutex> lock(convertedMutex_);
+            g_convertedFiles.push_back(storedPath);
+        }
         SendProgress(receiver, nullptr, kFileDoneProgress);
+        result.storedPath = storedPath;
     } else {
         SendLog(receiver, message);
     }
     // Give the store step's memory back before the next file.
     malloc_trim(0);
-    return stored ? FileOutcome::Converted : FileOutcome::Failed;
+    result.outcome = stored ? FileOutcome::Converted : FileOutcome::Failed;
+    return result;
 }
 
 // The names, the log and the store step stay in the run; opening the PDF and
 // converting its pages into the document happen in a worker process, so that
 // whatever the PDF does to the library ends there.
-FileOutcome ConvertOneFile(const std::string& path, IConversionReceiver* receiver)
+FileOutcome CBatchRun::ConvertOneFile(size_t index, FileReport& report)
 {
-    const FileNames names = NamesOf(path);
+    const FileNames& names = names_[index];
+    IConversionReceiver* receiver = output_.Channel(index);
     if (!StartFile(names, receiver))
         return FileOutcome::Failed;
 
     FileRtfJob job;
-    job.path = path;
+    job.path = g_inputPaths[index];
     job.name = names.name;
     job.passwords = RunPasswords();
     job.pageSeconds = g_workerLimits.pageSeconds;
-    FileRtfResult converted = ConvertFileInWorker(job, g_workerLimits.memoryMegabytes, receiver);
+    job.onPagesDone = [this, index](int done, int total) { output_.PagesDone(index, done, total); };
+    FileRtfResult converted =
+        ConvertFileInWorker(job, g_workerLimits.memoryMegabytes, receiver, &cancelled_[index]);
     const CWorkerDocument document(converted.documentPath);
+    report.counts = converted.counts;
     // A password typed for this file is the first guess for the next ones.
     RememberRunPassword(converted.openedWith);
-    if (converted.outcome == FileOutcome::StopRun || StopRequested())
+    if (converted.outcome == FileOutcome::StopRun || StopRequested() || cancelled_[index].load())
         return FileOutcome::StopRun;
     if (converted.outcome != FileOutcome::Converted) {
         if (!converted.message.empty())
             SendLog(receiver, converted.message);
         return converted.outcome;
     }
-    return StoreFile(document.Path(), names, receiver);
+    const StoreOutcome stored = StoreFile(index, document.Path(), names, receiver);
+    report.outputPath = stored.storedPath;
+    return stored.outcome;
+}
+
+void CBatchRun::AbortAfter(size_t index)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopTaking_ = true;
+    if (index + 1 < cut_)
+        cut_ = index + 1;
+    // Files after the one that ended the run would not have been tried in
+    // a run in turn: they stop.
+    for (size_t i = index + 1; i < count_; ++i)
+        cancelled_[i].store(true);
+}
+
+void CBatchRun::ConvertFile(size_t index)
+{
+    const auto start = Clock::now();
+    FileReport report;
+    report.path = g_inputPaths[index];
+    const FileOutcome outcome = ConvertOneFile(index, report);
+    report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    switch (outcome) {
+    case FileOutcome::Converted:
+        report.status = FileStatus::Converted;
+        break;
+    case FileOutcome::Failed:
+    case FileOutcome::AbortRun:
+        report.status = FileStatus::Failed;
+        report.message = output_.LastLine(index);
+        break;
+    case FileOutcome::StopRun:
+        report.status = FileStatus::Stopped;
+        break;
+    }
+    if (outcome == FileOutcome::AbortRun)
+        AbortAfter(index);
+    bool shown = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        outcomes_[index] = outcome;
+        if (outcome == FileOutcome::StopRun)
+            stopTaking_ = true;
+        // A file the run gave up because an earlier one ended it says nothing.
+        shown = index < cut_ || outcome == FileOutcome::Converted;
+    }
+    SettleName(index);
+    RecordFile(index, report);
+    output_.FileDone(index, shown);
+}
+
+void CBatchRun::Job()
+{
+    size_t index = 0;
+    while (TakeFile(index))
+        ConvertFile(index);
+    // The job's worker server goes with it.
+    EndWorkerServer();
+}
+
+// The run's result as a run in turn would give it: files in input order
+// until the first that stopped or ended the run.
+int CBatchRun::RunResult()
+{
+    int result = 1;
+    for (size_t i = 0; i < count_; ++i) {
+        if (!attempted_[i])
+            return i < cut_ ? 1 : 0;
+        switch (outcomes_[i]) {
+        case FileOutcome::Converted:
+            break;
+        case FileOutcome::Failed:
+            result = 0;
+            break;
+        case FileOutcome::StopRun:
+            return 1;
+        case FileOutcome::AbortRun:
+            return 0;
+        }
+    }
+    return result;
+}
+
+int CBatchRun::Run()
+{
+    const size_t jobs = std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(std::max(g_jobCount, 1)), count_));
+    std::vector<std::thread> threads;
+    for (size_t j = 1; j < jobs; ++j)
+        threads.emplace_back([this] { Job(); });
+    Job();
+    for (std::thread& thread : threads)
+        thread.join();
+    // What stopped files said so far still belongs in the log.
+    output_.FlushAll();
+
+    // The stored documents in input order, whichever finished first.
+    const std::vector<FileReport> record = BatchRecord();
+    g_convertedFiles.clear();
+    for (const FileReport& file : record)
+        if (file.status == FileStatus::Converted && !file.outputPath.empty())
+            g_convertedFiles.push_back(file.outputPath);
+    return RunResult();
 }
 
 // The worker server goes with the run, however it ends.
@@ -129,7 +383,7 @@ int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
 {
     const CWorkerServerGuard serverGuard;
     g_convertedFiles.clear();
-    int runResult = 1;
+    StartBatchRecord(g_inputPaths);
 
     // The pictures are made by the workers inside this folder; the run only
     // checks that it can hold them.
@@ -142,25 +396,8 @@ int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
         SendLog(receiver, "Error : Low disk space.");
         return 0;
     }
-
-    for (const std::string& path : g_inputPaths) {
-        // Flow mode notices a stop before opening the next file; frame mode
-        // only after opening it.
-        if (!frameMode && StopRequested())
-            return 1;
-        switch (ConvertOneFile(path, receiver)) {
-        case FileOutcome::Converted:
-            break;
-        case FileOutcome::Failed:
-            runResult = 0;
-            break;
-        case FileOutcome::StopRun:
-            return 1;
-        case FileOutcome::AbortRun:
-            return 0;
-        }
-    }
-    return runResult;
+    CBatchRun run(receiver, frameMode);
+    return run.Run();
 }
 
 } // namespace
@@ -168,3 +405,16 @@ int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
 int ConvertBatchFlow(IConversionReceiver* receiver) { return ConvertBatch(receiver, false); }
 
 int ConvertBatchFrames(IConversionReceiver* receiver) { return ConvertBatch(receiver, true); }
+
+int UsableProcessors()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int count = CPU_COUNT(&set);
+        if (count > 0)
+            return count;
+    }
+    const long online = sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<int>(online) : 1;
+}

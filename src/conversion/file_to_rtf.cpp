@@ -105,19 +105,35 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
     pages.name = N;
     pages.receiver = receiver;
     pages.pageSeconds = job.pageSeconds;
-    pages.onPageStarted = job.onPageStarted;
+    const int first = pages.firstPage, total = pages.lastPage - pages.firstPage + 1;
+    if (job.onPagesDone)
+        job.onPagesDone(0, total);
+    pages.onPageStarted = [&job, first, total](int page) {
+        if (job.onPageStarted)
+            job.onPageStarted(page);
+        // A page starting means the ones before it are done; 0 means all are.
+        if (job.onPagesDone)
+            job.onPagesDone(page == 0 ? total : page - first, total);
+    };
+    FileCounts counts;
+    pages.counts = &counts;
     std::string message;
     const PageLoopResult converted = ConvertDocument(pages, *file.printer, message);
+    FileRtfResult result = Outcome(FileOutcome::Converted);
     if (converted == PageLoopResult::Stopped)
-        return Outcome(FileOutcome::StopRun);
-    if (converted != PageLoopResult::Done)
-        return Outcome(FileOutcome::Failed, message);
+        result = Outcome(FileOutcome::StopRun);
+    else if (converted != PageLoopResult::Done)
+        result = Outcome(FileOutcome::Failed, message);
+    result.counts = counts;
+    result.openedWith = opened.openedWith;
+    if (result.outcome != FileOutcome::Converted)
+        return result;
 
     int error = 0;
-    FileRtfResult result = Outcome(FileOutcome::Converted);
     result.documentPath = KeepFinishedDocument(documentPath, error);
-    if (error != 0)
-        return Outcome(FileOutcome::Failed, N + " :Error - " + SystemErrorText(error));
-    result.openedWith = opened.openedWith;
+    if (error != 0) {
+        result.outcome = FileOutcome::Failed;
+        result.message = N + " :Error - " + SystemErrorText(error);
+    }
     return result;
 }

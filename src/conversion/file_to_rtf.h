@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/file_counts.h"
+
 class IConversionReceiver;
 
 enum class FileOutcome { Converted, Failed, StopRun, AbortRun };
@@ -17,6 +19,9 @@ struct FileRtfJob {
     std::vector<std::string> passwords;   // tried before the user is asked
     int pageSeconds = 0;                  // time budget of a page; 0 = none
     std::function<void(int page)> onPageStarted;  // optional; 0 = finishing the document
+    // Optional: pages of the range done so far and the range's size, once
+    // the file is open and after every page.
+    std::function<void(int done, int total)> onPagesDone;
 };
 
 struct FileRtfResult {
@@ -24,6 +29,7 @@ struct FileRtfResult {
     std::string documentPath;  // Converted: the finished .docx or RTF, the caller's to delete
     std::string message;     // a line the caller still has to log (empty: none)
     std::string openedWith;  // the password that opened the file, if any
+    FileCounts counts;       // what was converted, also of a file that failed later
 };
 
 // Takes the page range and modes from g_settings; sends log lines, progress

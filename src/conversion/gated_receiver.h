@@ -15,9 +15,20 @@ public:
         PassStopGate();
         return inner_ && inner_->AskPassword(line, password);
     }
+    std::vector<std::string> RunPasswordsNow() override
+    {
+        PassStopGate();
+        return inner_ ? inner_->RunPasswordsNow() : std::vector<std::string> {};
+    }
     void ShowMessage(const std::string& text, MessageKind kind) override { PassStopGate(); if (inner_) inner_->ShowMessage(text, kind); }
     void RunStarted(int fileCount) override { PassStopGate(); if (inner_) inner_->RunStarted(fileCount); }
     void RunEnded(RunEnd end, bool showCompletion) override { if (inner_) inner_->RunEnded(end, showCompletion); }
+    void BatchPages(int done, int expected, bool exact) override
+    {
+        PassStopGate();
+        if (inner_)
+            inner_->BatchPages(done, expected, exact);
+    }
 
 private:
     IConversionReceiver* inner_;

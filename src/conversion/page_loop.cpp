@@ -10,6 +10,7 @@
 #include "capture/accent_joining.h"
 #include "capture/capture_output_dev.h"
 #include "conversion/page_picture.h"
+#include "conversion/page_words.h"
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
 #include "conversion/stop_gate.h"
@@ -291,6 +292,10 @@ PageLoopResult CPageLoop::Run()
         if (const int error = Print(page)) {
             message_ = job_.name + " :Error - " + SystemErrorText(error);
             return PageLoopResult::WriteFailed;
+        }
+        if (job_.counts) {
+            ++job_.counts->pages;
+            job_.counts->words += CountPageWords(page_);
         }
         ReportProgress(page);
         dpi_ = kPageDpi;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "conversion/file_counts.h"
 #include "page/text_run.h"
 
 class PDFDoc;
@@ -42,6 +43,7 @@ struct PageLoopJob {
     CPageTextAudit* textAudit = nullptr;
     int pageSeconds = 0;                   // time budget of one page; 0 = none
     std::function<void(int page)> onPageStarted;  // optional, before each page
+    FileCounts* counts = nullptr;          // optional: pages written and their words are added
 };
 
 enum class PageLoopResult {

@@ -1,5 +1,7 @@
 #include "conversion/pdf_open.h"
 
+#include <algorithm>
+
 #include <optional>
 
 #include <goo/GooString.h>
@@ -104,6 +106,21 @@ int OpenPdfWithPassword(const std::string& path, COpenedPdf& out, IConversionRec
         document = OpenWithTypedPassword(path, ownerPassword, known);
         errorCode = ErrorCodeOf(*document);
         password = known;
+    }
+
+    // Files converted alongside may have opened with passwords since this one
+    // started: those are tried before the user is asked, as in a run in turn.
+    if (errorCode == kEncryptedError && receiver != nullptr) {
+        for (const std::string& known : receiver->RunPasswordsNow()) {
+            if (errorCode != kEncryptedError)
+                break;
+            if (known.empty() || std::find(firstTries.begin(), firstTries.end(), known) != firstTries.end())
+                continue;
+            document.reset();
+            document = OpenWithTypedPassword(path, ownerPassword, known);
+            errorCode = ErrorCodeOf(*document);
+            password = known;
+        }
     }
 
     for (int attempt = 1; errorCode == kEncryptedError && attempt <= kMaxPasswordAttempts; ++attempt) {

@@ -3,6 +3,7 @@
 // progress, the settings request, password prompts and message boxes.
 // Every call is synchronous: it returns once the front end has handled it.
 #include <string>
+#include <vector>
 
 enum class MessageKind { Error, Information, Warning };
 
@@ -30,6 +31,11 @@ public:
     // Asks for a password with the attempt line as the prompt. false = the
     // user gave up; true = `password` holds the (non-empty) text typed.
     virtual bool AskPassword(const std::string& attemptLine, std::string& password) = 0;
+    // The run's passwords as they are now, asked for right before the first
+    // prompt of an encrypted file that the passwords of its start did not
+    // open (files converted alongside may have added some). The run waits
+    // here until the file's turn to prompt has come.
+    virtual std::vector<std::string> RunPasswordsNow() { return {}; }
     // A modal message box with only an OK button.
     virtual void ShowMessage(const std::string& text, MessageKind kind) = 0;
     // The run is about to convert `fileCount` files (the overall bar's range).
@@ -37,6 +43,13 @@ public:
     // The run's end state. `showCompletion`: the summary of g_convertedFiles
     // and g_outputSubfolder is to be shown now.
     virtual void RunEnded(RunEnd end, bool showCompletion) { (void)end; (void)showCompletion; }
+    // Pages of the whole batch: converted so far, and expected in all (the
+    // ranges of the files opened so far, the rest estimated from them until
+    // every file is open: `exact`), for a bar over the run.
+    virtual void BatchPages(int pagesDone, int pagesExpected, bool exact)
+    {
+        (void)pagesDone; (void)pagesExpected; (void)exact;
+    }
 };
 
 // Calls that tolerate a null receiver (messages then go nowhere).

@@ -8,6 +8,8 @@ std::vector<std::string> g_inputPaths;
 std::vector<std::string> g_inputNames;
 std::string g_outputSubfolder;
 std::vector<std::string> g_convertedFiles;
+std::vector<std::string> g_inputOutputFolders;
+int g_jobCount = 1;
 
 int32_t PixelsToPageTwips(int pixels)
 {

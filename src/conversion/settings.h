@@ -29,6 +29,12 @@ extern std::vector<std::string> g_inputPaths;      // full paths, in the user's 
 extern std::vector<std::string> g_inputNames;      // the input list's texts; only the count is used
 extern std::string g_outputSubfolder;              // dated sub-folder of the run
 extern std::vector<std::string> g_convertedFiles;  // full paths of the documents stored this run
+// Per input path, the folder under g_outputSubfolder its document goes into
+// ("" or missing: the sub-folder itself; "a/b" mirrors a folder's tree).
+extern std::vector<std::string> g_inputOutputFolders;
+// Files converted at once (each by a worker of its own); 1 converts them in
+// turn. The wizard keeps 1.
+extern int g_jobCount;
 
 inline bool FlowMode() { return g_settings.writeTextInTextBoxes == 0; }
 

@@ -105,6 +105,24 @@ public:
             password = text;
         return given != 0;
     }
+    std::vector<std::string> RunPasswordsNow() override
+    {
+        Send(WorkerMessage::KnownPasswords, {});
+        WorkerMessage type {};
+        std::string payload;
+        if (!ReadWorkerMessage(from_, type, payload) || type != WorkerMessage::Passwords)
+            _exit(1);
+        CFieldReader reader(payload);
+        int32_t count = 0;
+        reader.Int(count);
+        std::vector<std::string> passwords;
+        for (int32_t i = 0; i < count && reader.Ok(); ++i) {
+            std::string password;
+            reader.Text(password);
+            passwords.push_back(password);
+        }
+        return passwords;
+    }
     void ShowMessage(const std::string& text, MessageKind kind) override
     {
         Send(WorkerMessage::ShowMessage, CFieldWriter().Int(static_cast<int32_t>(kind)).Text(text).Bytes());
@@ -113,6 +131,10 @@ public:
         Answer(ignored, none);
     }
     void PageStarted(int page) { Send(WorkerMessage::PageStarted, CFieldWriter().Int(page).Bytes()); }
+    void PagesDone(int done, int total)
+    {
+        Send(WorkerMessage::PagesDone, CFieldWriter().Int(done).Int(total).Bytes());
+    }
 
     void Send(WorkerMessage type, const std::string& payload)
     {
@@ -227,12 +249,17 @@ int RunFileWorker(int socket)
 
     CPipeReceiver receiver(socket, socket);
     job.onPageStarted = [&receiver](int page) { receiver.PageStarted(page); };
+    job.onPagesDone = [&receiver](int done, int total) { receiver.PagesDone(done, total); };
     const FileRtfResult result = ConvertFileToRtf(job, &receiver);
     receiver.Send(WorkerMessage::Result, CFieldWriter()
                                              .Int(static_cast<int32_t>(result.outcome))
                                              .Text(result.documentPath)
                                              .Text(result.message)
                                              .Text(result.openedWith)
+                                             .Int(result.counts.pages)
+                                             .Int(result.counts.words)
+                                             .Int(result.counts.scannedPages)
+                                             .Int(result.counts.fontsEmbedded)
                                              .Bytes());
     return 0;
 }

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "conversion/receiver.h"
@@ -46,7 +47,22 @@ constexpr int kWorkerFd = 3;
 // Descriptors at or above this never collide with the worker's fixed one.
 constexpr int kHighFd = 10;
 
-std::atomic<pid_t> runningWorker {0};
+// Every worker server and worker of the run's jobs, for the kill that ends
+// the program at once.
+std::mutex liveMutex;
+std::vector<pid_t> livePids;
+
+void NoteLive(pid_t pid)
+{
+    std::lock_guard<std::mutex> lock(liveMutex);
+    livePids.push_back(pid);
+}
+
+void NoteGone(pid_t pid)
+{
+    std::lock_guard<std::mutex> lock(liveMutex);
+    livePids.erase(std::remove(livePids.begin(), livePids.end(), pid), livePids.end());
+}
 
 // A folder of its own for the worker's temporary files, removed with
 // whatever a killed worker left in it.
@@ -126,14 +142,14 @@ pid_t SpawnWorker(const std::string& program, int workerEnd)
     return error == 0 ? pid : -1;
 }
 
-// The run's worker server: started with the run's first file, ended with
-// the run. Only the run's thread touches it; the signal path reads serverPid.
+// A job's worker server: started with the job's first file, ended with the
+// job. Each thread that converts files has its own, so the jobs of a run
+// convert side by side; only that thread touches it.
 struct CWorkerServer {
     pid_t pid = -1;
     int control = -1;
 };
-CWorkerServer server;
-std::atomic<pid_t> serverPid {0};
+thread_local CWorkerServer server;
 
 void EndServer()
 {
@@ -142,9 +158,9 @@ void EndServer()
         kill(server.pid, SIGKILL);
         while (waitpid(server.pid, nullptr, 0) < 0 && errno == EINTR) {
         }
+        NoteGone(server.pid);
     }
     server = CWorkerServer {};
-    serverPid.store(0);
 }
 
 bool EnsureServer()
@@ -165,7 +181,7 @@ bool EnsureServer()
         return false;
     }
     server = {pid, sockets[0]};
-    serverPid.store(pid);
+    NoteLive(pid);
     return true;
 }
 
@@ -218,6 +234,7 @@ struct WorkerState {
     bool gotResult = false;
     bool outOfMemory = false;
     int currentPage = -1;  // -1 opening, 0 finishing, else the page
+    std::pair<int, int> pages {-1, 0};  // the last pages-done report, not yet passed on
 };
 
 // Hands one message of the worker to the receiver; false when the stream is
@@ -250,6 +267,16 @@ bool HandleMessage(WorkerMessage type, const std::string& payload, int socket, I
                            CFieldWriter().Int(given ? 1 : 0).Text(given ? password : "").Bytes());
         break;
     }
+    case WorkerMessage::KnownPasswords: {
+        const std::vector<std::string> passwords =
+            receiver != nullptr ? receiver->RunPasswordsNow() : std::vector<std::string> {};
+        CFieldWriter answer;
+        answer.Int(static_cast<int32_t>(passwords.size()));
+        for (const std::string& password : passwords)
+            answer.Text(password);
+        WriteWorkerMessage(socket, WorkerMessage::Passwords, answer.Bytes());
+        break;
+    }
     case WorkerMessage::ShowMessage: {
         int32_t kind = 0;
         std::string text;
@@ -265,12 +292,26 @@ bool HandleMessage(WorkerMessage type, const std::string& payload, int socket, I
         state.currentPage = page;
         break;
     }
+    case WorkerMessage::PagesDone: {
+        int32_t done = 0, total = 0;
+        reader.Int(done);
+        reader.Int(total);
+        if (reader.Ok() && done >= 0 && total >= done)
+            state.pages = {done, total};
+        break;
+    }
     case WorkerMessage::Result: {
         int32_t outcome = 0;
         reader.Int(outcome);
         reader.Text(state.result.documentPath);
         reader.Text(state.result.message);
         reader.Text(state.result.openedWith);
+        reader.Int(state.result.counts.pages);
+        reader.Int(state.result.counts.words);
+        reader.Int(state.result.counts.scannedPages);
+        reader.Int(state.result.counts.fontsEmbedded);
+        if (outcome < static_cast<int32_t>(FileOutcome::Converted) || outcome > static_cast<int32_t>(FileOutcome::AbortRun))
+            return false;
         state.result.outcome = static_cast<FileOutcome>(outcome);
         state.gotResult = true;
         break;
@@ -343,7 +384,8 @@ std::string WorkerProgramPath()
 
 void KillRunningWorker()
 {
-    for (const pid_t pid : {runningWorker.load(), serverPid.load()})
+    std::lock_guard<std::mutex> lock(liveMutex);
+    for (const pid_t pid : livePids)
         if (pid > 0)
             kill(pid, SIGKILL);
 }
@@ -353,7 +395,8 @@ void EndWorkerServer()
     EndServer();
 }
 
-FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver)
+FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver,
+                                  const std::atomic<bool>* cancelled)
 {
     FileRtfResult failed;
     failed.outcome = FileOutcome::Failed;
@@ -364,13 +407,14 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
     const pid_t pid = folder.Path().empty() ? -1 : ForkWorker(runEnd);
     if (pid <= 0)
         return failed;
-    runningWorker.store(pid);
+    NoteLive(pid);
 
     WorkerState state;
     CMessageBuffer buffer;
     bool ended = !WriteWorkerMessage(runEnd, WorkerMessage::Job, EncodeWorkerJob(job, memoryMegabytes, folder.Path()));
     // A stop raised before the worker started went with the job.
-    bool stopSent = g_settings.stopRequested.load() != 0, hung = false, closed = false;
+    bool stopSent = g_settings.stopRequested.load() != 0 || (cancelled && cancelled->load()), hung = false,
+         closed = false;
     Clock::time_point lastSign = Clock::now();
     Clock::time_point killAt = Clock::now() + kStopGrace;
     const auto hangAfter = std::chrono::seconds(job.pageSeconds) + kHangGrace;
@@ -389,9 +433,13 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
                 buffer.Append(bytes, static_cast<size_t>(got));
                 WorkerMessage type {};
                 std::string payload;
-                while (!ended && buffer.Next(type, payload))
+                while (!ended && buffer.Next(type, payload)) {
                     if (!HandleMessage(type, payload, runEnd, receiver, state))
                         ended = true;
+                    if (state.pages.first >= 0 && job.onPagesDone)
+                        job.onPagesDone(state.pages.first, state.pages.second);
+                    state.pages.first = -1;
+                }
                 if (buffer.Broken())
                     ended = true;
                 // Prompts wait for the user: only the worker's silence counts.
@@ -402,7 +450,7 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
             break;
         // Time held at the stop gate (a question open) is not the worker's.
         const auto beforeGate = Clock::now();
-        const bool stop = StopRequested();
+        const bool stop = StopRequested() || (cancelled && cancelled->load());
         lastSign += Clock::now() - beforeGate;
         if (!stopSent && stop) {
             stopSent = true;
@@ -425,7 +473,7 @@ FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IC
     if (!closed)
         kill(pid, SIGKILL);
     const int status = WorkerStatus();
-    runningWorker.store(0);
+    NoteGone(pid);
 
     if (state.gotResult) {
         if (state.result.outcome == FileOutcome::Converted)

@@ -4,23 +4,28 @@
 // that one file and not the run. The run's receiver gets the worker's log
 // lines, progress and prompts in their order; a stop reaches the worker in
 // the middle of a page.
+#include <atomic>
 #include <string>
 
 #include "conversion/file_to_rtf.h"
 
 class IConversionReceiver;
 
-// `job.onPageStarted` is not used. The worker's temporary files live in a
-// folder of this process's private temporary folder and are gone when the
-// call returns, except the RTF of a converted file. The first call starts
-// the worker server (paperwell-worker), which forks the worker of each file
-// with the libraries already loaded.
-FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver);
+// `job.onPageStarted` is not used; `job.onPagesDone` is called on this
+// thread as the worker reports its pages. The worker's temporary files live
+// in a folder of this process's private temporary folder and are gone when
+// the call returns, except the document of a converted file. The first call
+// on a thread starts that thread's worker server (paperwell-worker), which
+// forks the worker of each file with the libraries already loaded; threads
+// convert side by side, each through its own server. `cancelled` (optional)
+// stops this file like a stop of the run does.
+FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver,
+                                  const std::atomic<bool>* cancelled = nullptr);
 
-// Ends the worker server, if one runs; at the end of a run.
+// Ends the calling thread's worker server, if one runs; at the end of a job.
 void EndWorkerServer();
 
-// Kills the running worker and the server at once; safe from any thread.
+// Kills every running worker and server at once; safe from any thread.
 void KillRunningWorker();
 
 // The worker program: $PW_WORKER_PROGRAM, or paperwell-worker beside this

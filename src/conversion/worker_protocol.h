@@ -15,6 +15,9 @@ enum class WorkerMessage : char {
     Answer = 'A',          // run -> worker: given or not, and the text
     ShowMessage = 'M',     // worker -> run: message box; answered by Answer
     PageStarted = 'S',     // worker -> run: a page (0: the document's end) begins
+    KnownPasswords = 'K',  // worker -> run: the run's passwords now; answered by Passwords
+    Passwords = 'W',       // run -> worker: a count and that many passwords
+    PagesDone = 'D',       // worker -> run: pages of the range done, and the range's size
     Result = 'R',          // worker -> run: how the file ended (WorkerResult)
     OutOfMemory = 'O',     // worker -> run: an allocation failed, the worker aborts
     // Between the run and the worker server, which forks one worker per file:
