@@ -193,8 +193,9 @@ TEST_F(CliHostileTest, TerminationSignalsEndTheRunAtOnceAndCleanly)
 {
     for (int signalNumber : {SIGTERM, SIGHUP}) {
         // No page budget: only the signal ends this page.
-        TerminalChild child(Cli("--format rtf --page-timeout 0 " + Quoted(FixturePath("hostile_tiling.pdf")) + " " +
-                                Quoted(FixturePath("base14.pdf"))));
+        // One job: the good file waits behind the page that never ends.
+        TerminalChild child(Cli("--jobs 1 --format rtf --page-timeout 0 " + Quoted(FixturePath("hostile_tiling.pdf")) +
+                                " " + Quoted(FixturePath("base14.pdf"))));
         ASSERT_TRUE(child.WaitFor("hostile_tiling.pdf :Conversion started...")) << child.Seen();
         // The worker is at work on the page.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -211,8 +212,8 @@ TEST_F(CliHostileTest, TerminationSignalsEndTheRunAtOnceAndCleanly)
 
 TEST_F(CliHostileTest, CtrlCStopsAPageThatNeverEnds)
 {
-    TerminalChild child(Cli("--format rtf --page-timeout 0 " + Quoted(FixturePath("hostile_tiling.pdf")) + " " +
-                            Quoted(FixturePath("base14.pdf"))));
+    TerminalChild child(Cli("--jobs 1 --format rtf --page-timeout 0 " + Quoted(FixturePath("hostile_tiling.pdf")) +
+                            " " + Quoted(FixturePath("base14.pdf"))));
     ASSERT_TRUE(child.WaitFor("hostile_tiling.pdf :Conversion started...")) << child.Seen();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const auto start = Clock::now();
