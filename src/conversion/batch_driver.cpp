@@ -106,7 +106,6 @@ bool MakeOutputFolder(const FileNames& names, IConversionReceiver* receiver)
 
 struct StoreOutcome {
     FileOutcome outcome = FileOutcome::Failed;
-    std::string storedPath;
 };
 
 // Every file of a batch, converted by up to g_jobCount threads at once.
@@ -120,9 +119,9 @@ private:
     // The next file to convert, or false when none is to be started.
     bool TakeFile(size_t& index);
     void ConvertFile(size_t index);
-    FileOutcome ConvertOneFile(size_t index, FileReport& report);
+    FileOutcome ConvertOneFile(size_t index, FileReport& report, Clock::time_point start);
     StoreOutcome StoreFile(size_t index, const std::string& documentPath, const FileNames& names,
-                           IConversionReceiver* receiver);
+                           IConversionReceiver* receiver, FileReport& report, Clock::time_point start);
     // Files of one output base store in input order, so "Report.docx" goes
     // to the first of them whichever is done first.
     bool WaitForEarlierNames(size_t index);
@@ -207,7 +206,7 @@ void CBatchRun::SettleName(size_t index)
 }
 
 StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath, const FileNames& names,
-                                  IConversionReceiver* receiver)
+                                  IConversionReceiver* receiver, FileReport& report, Clock::time_point start)
 {
     StoreOutcome result;
     if (!WaitForEarlierNames(index)) {
@@ -221,6 +220,12 @@ StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath,
     const bool stored = StoreWordDocument(documentPath, names.outputBase, N, receiver, storedPath, message);
     SettleName(index);
     if (stored) {
+        // The record says so before the log does: a program killed after
+        // "Saved as" still reports the document.
+        report.status = FileStatus::Converted;
+        report.outputPath = storedPath;
+        report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        RecordFile(index, report);
         SendLog(receiver, N + " :Conversion complete.");
         SendProgress(receiver, nullptr, 100);
         SendLog(receiver, N + " :Saved as " + storedPath);
@@ -229,7 +234,6 @@ StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath,
             g_convertedFiles.push_back(storedPath);
         }
         SendProgress(receiver, nullptr, kFileDoneProgress);
-        result.storedPath = storedPath;
     } else {
         SendLog(receiver, message);
     }
@@ -242,7 +246,7 @@ StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath,
 // The names, the log and the store step stay in the run; opening the PDF and
 // converting its pages into the document happen in a worker process, so that
 // whatever the PDF does to the library ends there.
-FileOutcome CBatchRun::ConvertOneFile(size_t index, FileReport& report)
+FileOutcome CBatchRun::ConvertOneFile(size_t index, FileReport& report, Clock::time_point start)
 {
     const FileNames& names = names_[index];
     IConversionReceiver* receiver = output_.Channel(index);
@@ -268,9 +272,7 @@ FileOutcome CBatchRun::ConvertOneFile(size_t index, FileReport& report)
             SendLog(receiver, converted.message);
         return converted.outcome;
     }
-    const StoreOutcome stored = StoreFile(index, document.Path(), names, receiver);
-    report.outputPath = stored.storedPath;
-    return stored.outcome;
+    return StoreFile(index, document.Path(), names, receiver, report, start).outcome;
 }
 
 void CBatchRun::AbortAfter(size_t index)
@@ -290,7 +292,7 @@ void CBatchRun::ConvertFile(size_t index)
     const auto start = Clock::now();
     FileReport report;
     report.path = g_inputPaths[index];
-    const FileOutcome outcome = ConvertOneFile(index, report);
+    const FileOutcome outcome = ConvertOneFile(index, report, start);
     report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     switch (outcome) {
     case FileOutcome::Converted:

@@ -166,8 +166,7 @@ std::vector<std::string> CBatchOutput::RunPasswordsNow(size_t file)
 
 void CBatchOutput::AdvanceHead()
 {
-    while (head_ < files_.size() && files_[head_].done)
-        ++head_;
+    turn_.notify_all();
     if (head_ >= files_.size())
         return;
     // The new first unfinished file: what it said so far, then its status.
@@ -178,7 +177,6 @@ void CBatchOutput::AdvanceHead()
     state.held.clear();
     if (state.shown && state.hasStatus && front_ && !prompting_)
         front_->Progress(state.statusIsNull ? nullptr : state.status.c_str(), state.percent);
-    turn_.notify_all();
 }
 
 void CBatchOutput::FileDone(size_t file, bool shown)
@@ -193,6 +191,7 @@ void CBatchOutput::FileDone(size_t file, bool shown)
     if (state.pagesTotal < 0 || state.pagesTotal > state.pagesDone)
         state.pagesTotal = state.pagesDone;
     // Files ahead of the first unfinished one were held: they go out now.
+    const size_t before = head_;
     while (head_ < files_.size() && files_[head_].done) {
         FileState& done = files_[head_];
         if (done.shown)
@@ -201,7 +200,8 @@ void CBatchOutput::FileDone(size_t file, bool shown)
         done.held.clear();
         ++head_;
     }
-    AdvanceHead();
+    if (head_ != before)
+        AdvanceHead();
     SendPages();
 }
 

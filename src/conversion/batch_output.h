@@ -65,6 +65,7 @@ private:
     bool WaitForTurn(std::unique_lock<std::mutex>& lock, size_t file);
     // Caller holds the lock.
     void Emit(const Entry& entry);
+    // The first unfinished file has changed: what it said so far goes out.
     void AdvanceHead();
     void SendPages();
 
