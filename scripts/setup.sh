@@ -13,6 +13,10 @@ packages=(
   # run time: CJK maps, metric-compatible faces, the office suite
   poppler-data fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-microhei
+  # URW's clones of the PostScript faces: what fontconfig serves for Palatino
+  # Linotype, Bookman Old Style, Century Schoolbook and Symbol, the faces the
+  # converter writes for Palatino, Bookman, Schoolbook and Symbol text
+  fonts-urw-base35
   libreoffice-writer-nogui xdg-utils
   # tests
   poppler-utils qpdf zlib1g-dev python3-docx

@@ -101,6 +101,7 @@ void CCaptureOutputDev::startDoc(PDFDoc* doc)
 {
     doc_ = doc;
     SplashOutputDev::startDoc(doc);
+    CTextCollector::Instance().SetDocument(doc ? doc->getXRef() : nullptr);
 }
 
 void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)

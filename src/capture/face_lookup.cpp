@@ -5,6 +5,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include "capture/font_names.h"
+#include "capture/font_style.h"
 
 namespace {
 
@@ -136,6 +137,30 @@ std::vector<std::string> EnumerateInstalledFaces()
     for (std::string& alias : MetricAliasFaces())
         if (std::find(faces.begin(), faces.end(), alias) == faces.end()) faces.push_back(std::move(alias));
     return faces;
+}
+
+bool IsMetricAliasName(std::string_view face)
+{
+    for (const MetricAlias& alias : MetricAliases())
+        if (face == alias.name) return true;
+    return false;
+}
+
+CFontDecision DecideFace(const CFontStyle& style, const std::string& pdfName, CFaceLookup& faces)
+{
+    CFontDecision decision;
+    decision.pdfName = pdfName;
+    decision.style = style;
+    std::string face;
+    if (faces.LookupFace(style.cleaned.workingName, face)) {
+        const bool aliased = FaceAliasMap().count(style.cleaned.workingName) != 0 || IsMetricAliasName(face);
+        decision.face = face;
+        decision.reason = aliased ? FaceReason::Alias : FaceReason::Found;
+    } else {
+        decision.face = style.fallbackFace;
+        decision.reason = style.fallbackReason;
+    }
+    return decision;
 }
 
 bool IsVerticalPunctuation(char16_t unit)

@@ -37,6 +37,9 @@ bool IsMetricCompatible(std::string_view requested, std::string_view matchedFami
 // these faces, so text in them keeps its face instead of a stand-in.
 std::vector<std::string> MetricAliasFaces(const FamilyMatcher& match = FontconfigMatchFamily);
 
+// True for the names that MetricAliasFaces may list (Arial, Times, Calibri ...).
+bool IsMetricAliasName(std::string_view face);
+
 // True for the punctuation marks that have their own vertical glyph forms.
 bool IsVerticalPunctuation(char16_t unit);
 
@@ -84,6 +87,12 @@ private:
     std::string lastName_;
     Lookup last_;
 };
+
+struct CFontStyle;
+struct CFontDecision;
+// The face for a font's text (the installed face of its cleaned name, else
+// the style's fallback) and why it was chosen.
+CFontDecision DecideFace(const CFontStyle& style, const std::string& pdfName, CFaceLookup& faces);
 
 // The process-wide face tables that the glyph collector uses.
 CFaceLookup& ProcessFaceLookup();

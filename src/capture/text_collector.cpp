@@ -124,32 +124,61 @@ CTextCollector::CTextCollector(CFaceLookup& faces)
 {
 }
 
-const CleanedFontName& CTextCollector::CleanedNameOf(const GfxFont* font)
+void CTextCollector::SetDocument(XRef* xref)
 {
-    if (!font) {
-        if (!haveCleaned_ || !cleanedForNoFont_) {
-            cleaned_ = CleanFontName(nullptr);
-            cleanedForNoFont_ = true;
-            haveCleaned_ = true;
-            NoteCleanedName();
-        }
-        return cleaned_;
-    }
-    // Compared by content, never by address: a freed font's address can come back.
-    if (!haveCleaned_ || cleanedForNoFont_ || !FactsMatch(cleanedFacts_, *font)) {
-        cleanedFacts_ = FontFactsOf(*font);
-        cleaned_ = CleanFontName(&cleanedFacts_);
-        cleanedForNoFont_ = false;
-        haveCleaned_ = true;
-        NoteCleanedName();
-    }
-    return cleaned_;
+    xref_ = xref;
+    decisions_.clear();
+    decisionFacts_.clear();
+    decisionsById_.clear();
+    noFontDecision_ = SIZE_MAX;
+    haveCurrent_ = false;
+    currentFont_ = nullptr;
 }
 
-void CTextCollector::NoteCleanedName()
+const CFontDecision& CTextCollector::DecisionOf(const GfxFont* font)
 {
-    cleanedFaceRule_ = GlyphFaceRuleOf(cleaned_.workingName);
-    cleanedHasSymbol_ = ContainsIgnoringCase(cleaned_.workingName, "symbol");
+    if (!font) {
+        if (noFontDecision_ == SIZE_MAX) {
+            noFontDecision_ = decisions_.size();
+            decisions_.push_back(DecideFace(DecideFontStyle(nullptr), std::string(), faces_));
+            decisionFacts_.emplace_back();
+        }
+        if (!haveCurrent_ || currentFont_ || current_ != noFontDecision_) {
+            haveCurrent_ = true;
+            currentFont_ = nullptr;
+            NoteCurrentFont(noFontDecision_);
+        }
+        return decisions_[current_];
+    }
+    // The address alone is not enough: a freed font's address can come back.
+    if (haveCurrent_ && currentFont_ == font && FactsMatch(decisionFacts_[current_], *font))
+        return decisions_[current_];
+
+    const Ref* id = font->getID();
+    const uint64_t key = (uint64_t(uint32_t(id->num)) << 32) | uint32_t(id->gen);
+    std::vector<size_t>& same = decisionsById_[key];
+    size_t index = SIZE_MAX;
+    for (size_t candidate : same)
+        if (FactsMatch(decisionFacts_[candidate], *font)) index = candidate;
+    if (index == SIZE_MAX) {
+        const CFontEvidence evidence = FontEvidenceOf(*font, xref_);
+        index = decisions_.size();
+        decisions_.push_back(DecideFace(DecideFontStyle(&evidence), evidence.facts.baseFont.value_or(""), faces_));
+        decisionFacts_.push_back(evidence.facts);
+        same.push_back(index);
+    }
+    haveCurrent_ = true;
+    currentFont_ = font;
+    NoteCurrentFont(index);
+    return decisions_[current_];
+}
+
+void CTextCollector::NoteCurrentFont(size_t index)
+{
+    current_ = index;
+    const std::string& name = decisions_[index].style.cleaned.workingName;
+    cleanedFaceRule_ = GlyphFaceRuleOf(name);
+    cleanedHasSymbol_ = ContainsIgnoringCase(name, "symbol");
 }
 
 const CTextCollector::MatrixFacts& CTextCollector::FactsOfMatrix(const double m[4])
@@ -176,9 +205,10 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
     if (uLen == 1 && u[0] <= kLastControlCode) return 0;
     if (!state) return 0;
 
-    const CleanedFontName& cleaned = CleanedNameOf(state->getFont().get());
-    const int32_t bold = cleaned.bold;
-    int32_t italic = cleaned.italic;
+    const CFontDecision& font = DecisionOf(state->getFont().get());
+    const CleanedFontName& cleaned = font.style.cleaned;
+    const int32_t bold = font.style.bold;
+    int32_t italic = font.style.italic;
     const bool vertical = cleaned.vertical || InVerticalPointText();
 
     double m[4];
@@ -214,11 +244,11 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
     text[length] = 0;
 
     if (GlyphTakesNarrowFace(cleanedFaceRule_, nBytes, text))
-        AddItem(X, Y + kBaselineDrop, text, length, narrowFace_, narrowHasSymbol_, advance,
+        AddItem(X, Y + kBaselineDrop, text, length, narrowFace_, narrowHasSymbol_, nullptr, advance,
                 facts.height, bold, italic, color, angle, vertical);
     else
-        AddItem(X, Y + kBaselineDrop, text, length, cleaned.workingName, cleanedHasSymbol_, advance,
-                facts.height, bold, italic, color, angle, vertical);
+        AddItem(X, Y + kBaselineDrop, text, length, cleaned.workingName, cleanedHasSymbol_, &font.face,
+                advance, facts.height, bold, italic, color, angle, vertical);
     return 0;
 }
 
@@ -227,14 +257,15 @@ void CTextCollector::AddTextItem(double x, double y, const char16_t* text, int l
                                  int32_t bold, int32_t italic, uint32_t color, double angle,
                                  bool vertical)
 {
-    AddItem(x, y, text, length, name, ContainsIgnoringCase(name, "symbol"), advance, height, bold,
-            italic, color, angle, vertical);
+    AddItem(x, y, text, length, name, ContainsIgnoringCase(name, "symbol"), nullptr, advance, height,
+            bold, italic, color, angle, vertical);
 }
 
 void CTextCollector::AddItem(double x, double y, const char16_t* text, int length,
-                             const std::string& name, bool nameHasSymbol, double advance,
-                             double height, int32_t bold, int32_t italic, uint32_t color,
-                             double angle, bool vertical)
+                             const std::string& name, bool nameHasSymbol,
+                             const std::string* fallbackFace, double advance, double height,
+                             int32_t bold, int32_t italic, uint32_t color, double angle,
+                             bool vertical)
 {
     if (length <= 0 || !text) return;
 
@@ -244,6 +275,12 @@ void CTextCollector::AddItem(double x, double y, const char16_t* text, int lengt
     item.useCharCode = (nameHasSymbol || first < u' ' || first > u'~') ? 1 : 0;
     item.rotation = RotationOf(angle);
     item.faceName = faces_.SelectFace(name, item.text.c_str(), vertical, bold);
+    // No installed face: the font's decided face, marked for vertical text
+    // the way a found one is.
+    if (item.faceName.empty() && fallbackFace && !fallbackFace->empty()) {
+        item.faceName = *fallbackFace;
+        if (vertical && IsVerticalPunctuation(first)) item.faceName.insert(item.faceName.begin(), kVerticalFacePrefix);
+    }
     item.x = RoundHundredths(x);
     item.y = RoundHundredths(y);
     item.narrowText = NarrowTextOf(item.text);

@@ -2,14 +2,18 @@
 // Turns each glyph the capture device reports into one page text item.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include <CharTypes.h>  // Unicode
 
 #include "capture/accept_index.h"
 #include "capture/font_names.h"
+#include "capture/font_style.h"
 
 class GfxState;
 class GfxFont;
+class XRef;
 class CFaceLookup;
 struct CTextItem;
 
@@ -41,6 +45,15 @@ public:
     // false when the new item must be discarded (duplicate or swallowed space).
     bool AcceptItem(const CTextItem& item);
 
+    // The document whose fonts are read (embedded programs, descriptors);
+    // a new document forgets the decisions of the last one.
+    void SetDocument(XRef* xref);
+    // The decision for a font (null: no font), made on its first glyph and
+    // kept for the document.
+    const CFontDecision& DecisionOf(const GfxFont* font);
+    // Every font decided in this document, in the order of first use.
+    const std::vector<CFontDecision>& FontDecisions() const { return decisions_; }
+
 private:
     // What a font matrix gives every glyph drawn with it.
     struct MatrixFacts {
@@ -51,22 +64,27 @@ private:
     };
 
     CTextCollector();
-    const CleanedFontName& CleanedNameOf(const GfxFont* font);
-    // Called whenever cleaned_ changes: the per-name tests of the face rules.
-    void NoteCleanedName();
+    // Called whenever the current font changes: the per-name tests of the face rules.
+    void NoteCurrentFont(size_t index);
     const MatrixFacts& FactsOfMatrix(const double m[4]);
-    // AddTextItem with the "symbol" name test already done.
+    // AddTextItem with the "symbol" name test already done; `fallbackFace`
+    // (may be null) is the face when the name finds none.
     void AddItem(double x, double y, const char16_t* text, int length, const std::string& name,
-                 bool nameHasSymbol, double advance, double height, int32_t bold, int32_t italic,
-                 uint32_t color, double angle, bool vertical);
+                 bool nameHasSymbol, const std::string* fallbackFace, double advance, double height,
+                 int32_t bold, int32_t italic, uint32_t color, double angle, bool vertical);
 
     CFaceLookup& faces_;
     CAcceptIndex acceptIndex_;
-    // The last font's facts and cleaned name: glyphs come in long runs of one font.
-    bool haveCleaned_ = false;
-    bool cleanedForNoFont_ = false;
-    FontFacts cleanedFacts_;
-    CleanedFontName cleaned_;
+    XRef* xref_ = nullptr;
+    // Decisions of this document and the facts each was made from, by font id.
+    std::vector<CFontDecision> decisions_;
+    std::vector<FontFacts> decisionFacts_;
+    std::unordered_map<uint64_t, std::vector<size_t>> decisionsById_;
+    size_t noFontDecision_ = SIZE_MAX;
+    // The current font: glyphs come in long runs of one font.
+    bool haveCurrent_ = false;
+    const GfxFont* currentFont_ = nullptr;
+    size_t current_ = 0;
     GlyphFaceRule cleanedFaceRule_ = GlyphFaceRule::kKeep;
     bool cleanedHasSymbol_ = false;
     const std::string narrowFace_{kNarrowFace};

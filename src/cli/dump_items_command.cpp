@@ -14,6 +14,7 @@
 #include <splash/SplashBitmap.h>
 
 #include "capture/capture_output_dev.h"
+#include "capture/text_collector.h"
 #include "page/text_item.h"
 #include "cli/commands.h"
 #include "conversion/page_picture.h"
@@ -111,6 +112,21 @@ void PrintItems()
     }
 }
 
+// After a blank line, one line per PDF font the page used: its weight and
+// slant with where each came from, the kind of face and the face its text
+// got, with the reason.
+void PrintFonts()
+{
+    std::printf("\nfont\tweight\tbold\titalic\tweightFrom\tslantFrom\tclass\tface\treason\n");
+    for (const CFontDecision& font : CTextCollector::Instance().FontDecisions()) {
+        const CFontStyle& style = font.style;
+        std::printf("%s\t%d\t%d\t%d\t%s\t%s\t%s\t%s\t%s\n", font.pdfName.empty() ? "-" : font.pdfName.c_str(),
+                    style.weight, style.bold != 0 ? 1 : 0, style.italic != 0 ? 1 : 0,
+                    StyleSourceName(style.weightSource), StyleSourceName(style.slantSource),
+                    RtfFamilyWord(style.faceClass), font.face.c_str(), FaceReasonName(font.reason));
+    }
+}
+
 }  // namespace
 
 int RunDumpItems(const std::vector<std::string>& args)
@@ -153,6 +169,7 @@ int RunDumpItems(const std::vector<std::string>& args)
     device->startDoc(doc.get());
     doc->displayPage(device.get(), pageNumber, kDumpDpi, kDumpDpi, 0, false, true, false);
     PrintItems();
+    PrintFonts();
     std::fflush(stdout);
 
     int status = 0;

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include <strings.h>
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -49,6 +51,17 @@ struct CFace {
     }
 };
 
+// The PostScript names that Windows serves with its own faces: measured in
+// those, whatever look-alike fontconfig would pick here (its URW clones have
+// other ascent and descent figures, so the same cell height gives another em).
+const char* WindowsFaceFor(const std::string& face)
+{
+    if (strcasecmp(face.c_str(), "Helvetica") == 0) return "Arial";
+    if (strcasecmp(face.c_str(), "Times") == 0) return "Times New Roman";
+    if (strcasecmp(face.c_str(), "Courier") == 0) return "Courier New";
+    return face.c_str();
+}
+
 class CFaceCache {
 public:
     CFace* Find(const CMeasureFont& font)
@@ -75,7 +88,7 @@ private:
         FcPattern* pattern = FcPatternCreate();
         if (!pattern)
             return nullptr;
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(font.face.c_str()));
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(WindowsFaceFor(font.face)));
         FcPatternAddInteger(pattern, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
         FcConfigSubstitute(nullptr, pattern, FcMatchPattern);

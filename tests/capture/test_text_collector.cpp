@@ -276,7 +276,8 @@ TEST_F(CollectorTest, BoldFromDescriptorOrName)
     EXPECT_EQ(Items()[0].italic, 0x40);
     EXPECT_EQ(Items()[0].faceName, "Tahoma");
     EXPECT_EQ(Items()[1].bold, 1);
-    EXPECT_EQ(Items()[1].faceName, "");  // "Times" is not installed
+    // "Times" is not installed: the family's face that Word users have.
+    EXPECT_EQ(Items()[1].faceName, "Times New Roman");
 }
 
 TEST_F(CollectorTest, SymbolGlyphsAndTheirFaces)
@@ -360,7 +361,7 @@ TEST_F(CollectorTest, EveryGlyphSeesItsOwnMatrixAndFontAfterChanges)
         {{1, 0, 0.3, 1}, 12, "Tahoma", 1, 0, 0, 16.7f, "Tahoma"},
         {{1, 0, 0, 1}, 9, "Tahoma", 0, 0, 0, 12, "Tahoma"},
         {{0, 1, -1, 0}, 9, "Tahoma", 0, 90, 0, 12, "Tahoma"},
-        {{1, 0, 0, 1}, 9, "SymbolMT", 0, 0, 1, 12, ""},
+        {{1, 0, 0, 1}, 9, "SymbolMT", 0, 0, 1, 12, "Symbol"},
         {{1, 0, 0, 1}, 9, "Helvetica-Condensed", 0, 0, 0, 12, "Arial Narrow"},
         {{1, 0, 0, 1}, 9, "Tahoma", 0, 0, 0, 12, "Tahoma"},
         {{1, 0, 0.3, 1}, 12, "Tahoma", 1, 0, 0, 16.7f, "Tahoma"},

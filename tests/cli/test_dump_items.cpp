@@ -66,12 +66,28 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+// The item table: the lines before the blank line that starts the font table.
+std::vector<std::string> ItemLines(const std::string& text)
+{
+    return Lines(text.substr(0, text.find("\n\n") + 1));
+}
+
+// The font table without its header.
+std::vector<std::string> FontLines(const std::string& text)
+{
+    const size_t blank = text.find("\n\n");
+    if (blank == std::string::npos) return {};
+    std::vector<std::string> lines = Lines(text.substr(blank + 2));
+    if (!lines.empty()) lines.erase(lines.begin());
+    return lines;
+}
+
 TEST(DumpItems, PrintsHeaderAndOneLinePerItem)
 {
     CliResult r = RunCli({"--dump-items", "1", FixturePath("base14.pdf")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    auto lines = Lines(r.out);
+    auto lines = ItemLines(r.out);
     ASSERT_EQ(lines.size(), 26u);
     EXPECT_EQ(lines[0],
               "x\ty\twidth\theight\trotation\tbold\titalic\tcolor\tfaceName\tuseCharCode\tcharCode\tlayoutMark\ttext");
@@ -88,7 +104,7 @@ TEST(DumpItems, TextColumnIsUtf8AndStaysOneColumn)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\tfi\n"), std::string::npos);
     EXPECT_NE(r.out.find("\t1\t945\t0\t\xCE\xB1\n"), std::string::npos);  // alpha by char code
-    for (const auto& line : Lines(r.out)) {
+    for (const auto& line : ItemLines(r.out)) {
         int tabs = 0;
         for (char c : line)
             tabs += c == '\t';
@@ -117,11 +133,26 @@ TEST(DumpItems, EmptyPageAndEmptyUserPassword)
 {
     CliResult blank = RunCli({"--dump-items", "1", FixturePath("blank.pdf")});
     ASSERT_EQ(blank.exitCode, 0) << blank.err;
-    EXPECT_EQ(Lines(blank.out).size(), 1u);  // the header only
+    EXPECT_EQ(ItemLines(blank.out).size(), 1u);  // the header only
+    EXPECT_TRUE(FontLines(blank.out).empty());
 
     CliResult open = RunCli({"--dump-items", "1", FixturePath("encrypted_empty_user.pdf")});
     ASSERT_EQ(open.exitCode, 0) << open.err;
-    EXPECT_EQ(Lines(open.out).size(), 26u);
+    EXPECT_EQ(ItemLines(open.out).size(), 26u);
+}
+
+TEST(DumpItems, FontTableShowsWeightSlantFaceAndReason)
+{
+    CliResult r = RunCli({"--dump-items", "1", FixturePath("base14.pdf")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nfont\tweight\tbold\titalic\tweightFrom\tslantFrom\tclass\tface\treason\n"),
+              std::string::npos);
+    const auto fonts = FontLines(r.out);
+    ASSERT_EQ(fonts.size(), 4u);  // once per PDF font, not per glyph
+    EXPECT_EQ(fonts[0], "Helvetica\t400\t0\t0\tnone\tnone\tswiss\tHelvetica\talias");
+    EXPECT_EQ(fonts[2], "Courier-Bold\t700\t1\t0\tname\tnone\tmodern\tCourier\talias");
+    // The oblique Base-14 name sets no flag by the name rules; its convention does.
+    EXPECT_EQ(fonts[3], "Helvetica-Oblique\t400\t0\t1\tnone\tname-convention\tswiss\tHelvetica\talias");
 }
 
 TEST(DumpItems, ErrorsGiveOneLineAndNonZeroExit)
