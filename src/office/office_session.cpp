@@ -1,11 +1,15 @@
-// The run's office suite: one persistent instance with a private profile,
-// started for the first document and stopped by EndOfficeInstance. The
-// instance is process-wide, as the run is; everything about it sits behind
-// the functions of office_suite.h and one mutex.
+// The run's office suite: persistent instances with private profiles,
+// started as documents need them and stopped by EndOfficeInstance. One by
+// default, its documents queued; SetOfficeInstances allows more, each
+// converting one document at a time. The instances are process-wide, as the
+// run is; everything about them sits behind the functions of office_suite.h.
 #include "office/office_suite.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -42,26 +46,99 @@ struct COfficeSession {
     std::atomic<pid_t> instanceGroup {0};
     bool startFailed = false;   // no second start attempt within a run
     OfficeStepTimes lastTimes;  // of the last conversion over UNO
-    int instanceCount = 0;      // makes each pipe name unique
 #ifdef PW_HAVE_UNO
     CUnoClient client;
 #endif
 };
 
-// Never destroyed: the exit handler below may still need it.
-COfficeSession& Session()
+constexpr int kMaxInstances = 64;
+
+// The sessions made so far, each for one instance. Never destroyed: the exit
+// handler below may still need them; the signal path reads them without a lock.
+struct COfficePool {
+    std::mutex mutex;
+    std::condition_variable freed;
+    std::array<std::atomic<COfficeSession*>, kMaxInstances> sessions {};
+    std::array<bool, kMaxInstances> busy {};
+    int allowed = 1;
+    OfficeStepTimes lastTimes;        // of the last conversion over UNO, any instance
+    std::atomic<int> pipeCount {0};   // makes each pipe name unique
+};
+
+COfficePool& Pool()
 {
-    static COfficeSession* session = new COfficeSession;
+    static COfficePool* pool = new COfficePool;
+    return *pool;
+}
+
+COfficeSession& SessionAt(int index)
+{
+    COfficePool& pool = Pool();
+    COfficeSession* session = pool.sessions[index].load();
+    if (!session) {
+        session = new COfficeSession;
+        pool.sessions[index].store(session);
+    }
     return *session;
 }
+
+// The first instance: the one of a run that allows only one.
+COfficeSession& Session()
+{
+    std::lock_guard<std::mutex> lock(Pool().mutex);
+    return SessionAt(0);
+}
+
+// Takes a session no other document uses, waiting for one when every
+// allowed instance is busy; the lowest free one, so a run that allows one
+// keeps its single instance.
+class CSessionLease {
+public:
+    CSessionLease()
+    {
+        COfficePool& pool = Pool();
+        std::unique_lock<std::mutex> lock(pool.mutex);
+        for (;;) {
+            for (int i = 0; i < pool.allowed; ++i) {
+                if (!pool.busy[i]) {
+                    pool.busy[i] = true;
+                    index_ = i;
+                    session_ = &SessionAt(i);
+                    return;
+                }
+            }
+            pool.freed.wait(lock);
+        }
+    }
+    ~CSessionLease()
+    {
+        COfficePool& pool = Pool();
+        {
+            std::lock_guard<std::mutex> lock(pool.mutex);
+            pool.busy[index_] = false;
+        }
+        pool.freed.notify_all();
+    }
+    CSessionLease(const CSessionLease&) = delete;
+    CSessionLease& operator=(const CSessionLease&) = delete;
+    COfficeSession& Session() const { return *session_; }
+
+private:
+    int index_ = 0;
+    COfficeSession* session_ = nullptr;
+};
 
 // A process that ends without EndOfficeInstance must not leave an office
 // instance or its profile behind.
 void KillInstanceAtExit()
 {
-    COfficeSession& session = Session();
-    KillProcessGroup(session.instanceGroup.load());
-    RemoveOfficeFolder(session.folder);
+    for (auto& slot : Pool().sessions) {
+        COfficeSession* session = slot.load();
+        if (!session)
+            continue;
+        KillProcessGroup(session->instanceGroup.load());
+        RemoveOfficeFolder(session->folder);
+    }
 }
 
 } // namespace
@@ -99,11 +176,9 @@ bool EnsureFolder(COfficeSession& session, const std::string& targetPath)
 {
     if (session.folder.empty()) {
         session.folder = MakeOfficeFolder(FolderOf(targetPath));
-        static bool registered = false;
-        if (!registered && !session.folder.empty()) {
-            registered = true;
-            std::atexit(KillInstanceAtExit);
-        }
+        static std::once_flag registered;
+        if (!session.folder.empty())
+            std::call_once(registered, [] { std::atexit(KillInstanceAtExit); });
     }
     return !session.folder.empty();
 }
@@ -128,7 +203,7 @@ void StopInstanceNow(COfficeSession& session)
 bool StartInstance(COfficeSession& session, const std::string& soffice)
 {
     const std::string pipeName = "paperwell_" + std::to_string(getpid()) + "_"
-        + std::to_string(++session.instanceCount);
+        + std::to_string(++Pool().pipeCount);
     const std::vector<std::string> argv = {
         soffice,
         "-env:UserInstallation=" + FileUrlFromPath(session.folder + "/profile"),
@@ -222,14 +297,30 @@ OfficeResult ConvertWithCommandLine(COfficeSession& session, const std::string& 
 
 OfficeStepTimes LastOfficeStepTimes()
 {
-    COfficeSession& session = Session();
-    std::lock_guard<std::mutex> lock(session.mutex);
-    return session.lastTimes;
+    COfficePool& pool = Pool();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    return pool.lastTimes;
+}
+
+void SetOfficeInstances(int count)
+{
+    COfficePool& pool = Pool();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    pool.allowed = std::max(1, std::min(count, kMaxInstances));
 }
 
 int OfficeInstanceGroup()
 {
     return Session().instanceGroup.load();
+}
+
+int OfficeInstancesRunning()
+{
+    int running = 0;
+    for (auto& slot : Pool().sessions)
+        if (COfficeSession* session = slot.load(); session && session->instanceGroup.load() > 0)
+            ++running;
+    return running;
 }
 
 OfficeMode CurrentOfficeMode()
@@ -245,41 +336,60 @@ OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& ta
         const std::string soffice = FindSoffice();
         if (soffice.empty())
             return OfficeResult::NotAvailable;
-        COfficeSession& session = Session();
+        const CSessionLease lease;
+        COfficeSession& session = lease.Session();
         std::lock_guard<std::mutex> lock(session.mutex);
         session.lastTimes = OfficeStepTimes();
         if (!EnsureFolder(session, targetPath))
             return OfficeResult::NotAvailable;
+        OfficeResult result = OfficeResult::NotAvailable;
 #ifdef PW_HAVE_UNO
-        if (UnoUsable(soffice))
-            return ConvertOverUno(session, soffice, rtfPath, targetPath, format);
+        if (UnoUsable(soffice)) {
+            result = ConvertOverUno(session, soffice, rtfPath, targetPath, format);
+            std::lock_guard<std::mutex> poolLock(Pool().mutex);
+            Pool().lastTimes = session.lastTimes;
+            return result;
+        }
 #endif
-        return ConvertWithCommandLine(session, soffice, rtfPath, targetPath, format);
+        result = ConvertWithCommandLine(session, soffice, rtfPath, targetPath, format);
+        std::lock_guard<std::mutex> poolLock(Pool().mutex);
+        Pool().lastTimes = OfficeStepTimes();
+        return result;
     } catch (...) {
         // Nothing the office step meets may end the run.
         return OfficeResult::NotAvailable;
     }
 }
 
+// Caller holds the session's mutex.
+static void EndSession(COfficeSession& session)
+{
+#ifdef PW_HAVE_UNO
+    if (session.client.Connected()) {
+        const pid_t group = session.process.Pid();
+        CWatchdog watchdog(kShutdownGrace, [group] { KillProcessGroup(group); });
+        session.client.Terminate();
+    }
+    session.client.Disconnect();
+#endif
+    if (session.process.IsRunning() && !session.process.WaitFor(kShutdownGrace))
+        session.process.KillGroup();
+    session.instanceGroup = 0;
+    session.startFailed = false;
+    RemoveOfficeFolder(session.folder);
+    session.folder.clear();
+}
+
 void EndOfficeInstance()
 {
     try {
-        COfficeSession& session = Session();
-        std::lock_guard<std::mutex> lock(session.mutex);
-#ifdef PW_HAVE_UNO
-        if (session.client.Connected()) {
-            const pid_t group = session.process.Pid();
-            CWatchdog watchdog(kShutdownGrace, [group] { KillProcessGroup(group); });
-            session.client.Terminate();
+        for (auto& slot : Pool().sessions) {
+            COfficeSession* session = slot.load();
+            if (!session)
+                continue;
+            std::lock_guard<std::mutex> lock(session->mutex);
+            EndSession(*session);
         }
-        session.client.Disconnect();
-#endif
-        if (session.process.IsRunning() && !session.process.WaitFor(kShutdownGrace))
-            session.process.KillGroup();
-        session.instanceGroup = 0;
-        session.startFailed = false;
-        RemoveOfficeFolder(session.folder);
-        session.folder.clear();
     } catch (...) {
     }
 }

@@ -23,9 +23,14 @@ enum class OfficeMode {
 OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& targetPath,
                                OfficeFormat format);
 
-// Stops the instance of the run and removes its private profile. Safe to
-// call when nothing was started.
+// Stops the instances of the run and removes their private profiles. Safe
+// to call when nothing was started.
 void EndOfficeInstance();
+
+// Up to `count` instances convert documents at once (each one document at a
+// time, started when a document finds the others busy); 1, the default,
+// queues every document for one instance.
+void SetOfficeInstances(int count);
 
 // Kills the instance of the run at once and removes its profile, from any
 // thread, for a program that is about to end without waiting for it.
@@ -48,3 +53,6 @@ OfficeStepTimes LastOfficeStepTimes();
 // The process group of the running instance, 0 when none runs (for tests
 // and diagnostics).
 int OfficeInstanceGroup();
+
+// How many instances run now (for tests and diagnostics).
+int OfficeInstancesRunning();

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 #include "office/office_files.h"
@@ -201,6 +202,40 @@ TEST_F(OfficeInstance, OneInstanceServesTheRunAndEndsWithoutTraces)
     EXPECT_NE(ConvertWithOffice(Path("missing.rtf"), Path("c.out"), OfficeFormat::Doc), OfficeResult::Converted);
     EXPECT_EQ(LastOfficeStepTimes().store, 0.0);
     EndOfficeInstance();
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().rfind("office-", 0), std::string::npos)
+            << "profile left behind: " << entry.path();
+}
+
+TEST_F(OfficeInstance, InstancesOfSeveralJobsConvertSideBySideAndEndTogether)
+{
+    if (CurrentOfficeMode() != OfficeMode::Uno)
+        GTEST_SKIP() << "UNO client not usable here";
+    // One instance: documents of two threads queue for it.
+    auto convertTwice = [this] {
+        std::thread other([this] { EXPECT_EQ(Convert("x1"), OfficeResult::Converted); });
+        EXPECT_EQ(Convert("y1"), OfficeResult::Converted);
+        other.join();
+    };
+    convertTwice();
+    EXPECT_EQ(OfficeInstancesRunning(), 1);
+    EndOfficeInstance();
+
+    // Two allowed: the second thread finds the first instance busy and gets one of its own.
+    SetOfficeInstances(2);
+    std::thread other([this] {
+        for (const char* name : {"a1", "a2", "a3"})
+            EXPECT_EQ(Convert(name), OfficeResult::Converted) << name;
+    });
+    for (const char* name : {"b1", "b2", "b3"})
+        EXPECT_EQ(Convert(name), OfficeResult::Converted) << name;
+    other.join();
+    SetOfficeInstances(1);
+    EXPECT_EQ(OfficeInstancesRunning(), 2);
+    for (const char* name : {"a1", "a2", "a3", "b1", "b2", "b3"})
+        EXPECT_TRUE(IsWordDocument(Path(std::string(name) + ".out"), OfficeFormat::Doc)) << name;
+    EndOfficeInstance();
+    EXPECT_EQ(OfficeInstancesRunning(), 0);
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_EQ(entry.path().filename().string().rfind("office-", 0), std::string::npos)
             << "profile left behind: " << entry.path();
