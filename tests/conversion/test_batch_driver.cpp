@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "conversion/batch_report.h"
 #include "conversion/conversion_worker.h"
 #include "conversion/settings.h"
 #include "conversion/run_recorder.h"
@@ -362,4 +363,55 @@ TEST_F(BatchDriverTest, OversizedPageIsRenderedSmaller)
         ++at;
     }
     EXPECT_EQ(pages, 4);
+}
+
+// Several jobs: the front end sees what a run in turn shows it, the stored
+// documents are listed in input order, and the record holds every file.
+TEST_F(BatchDriverTest, SeveralJobsSendWhatARunInTurnSends)
+{
+    const std::vector<std::string> inputs = {FixturePath("dense_text.pdf"), FixturePath("base14.pdf"),
+                                             FixturePath("damaged.pdf"), FixturePath("sample.pdf")};
+    std::vector<std::string> logs[2];
+    std::vector<RecordedProgress> progress[2];
+    std::vector<std::string> converted[2];
+    for (int pass = 0; pass < 2; ++pass) {
+        fs::remove_all(subfolder);
+        g_jobCount = pass == 0 ? 1 : 3;
+        CRunRecorder run(Config(inputs));
+        ConversionWorker(&run);
+        g_jobCount = 1;
+        EXPECT_EQ(run.endState, RunEnd::Failed);
+        logs[pass] = run.logs;
+        progress[pass] = run.progress;
+        converted[pass] = g_convertedFiles;
+        const std::vector<FileReport> record = BatchRecord();
+        ASSERT_EQ(record.size(), inputs.size());
+        EXPECT_EQ(record[0].status, FileStatus::Converted);
+        EXPECT_EQ(record[0].counts.pages, 24);
+        EXPECT_EQ(record[0].outputPath, subfolder + "/dense_text.rtf");
+        EXPECT_EQ(record[2].status, FileStatus::Failed);
+        EXPECT_EQ(record[2].message, "damaged.pdf :Error - Cannot open PDF file.");
+        EXPECT_EQ(record[3].status, FileStatus::Converted);
+    }
+    EXPECT_EQ(logs[0], logs[1]);
+    EXPECT_EQ(converted[0], converted[1]);
+    ASSERT_EQ(converted[1].size(), 3u);
+    EXPECT_EQ(converted[1][0], subfolder + "/dense_text.rtf");
+    // The status line follows the first unfinished file only: every page
+    // text of dense_text.pdf comes before any of sample.pdf, and every file
+    // done is counted once.
+    auto filesDone = [](const std::vector<RecordedProgress>& sent) {
+        return std::count_if(sent.begin(), sent.end(), [](const RecordedProgress& p) { return p.percent == kFileDoneProgress; });
+    };
+    EXPECT_EQ(filesDone(progress[0]), 3);
+    EXPECT_EQ(filesDone(progress[1]), 3);
+    size_t lastDense = 0, firstSample = SIZE_MAX;
+    for (size_t i = 0; i < progress[1].size(); ++i) {
+        if (progress[1][i].text.rfind("dense_text.pdf : page", 0) == 0)
+            lastDense = i;
+        if (progress[1][i].text.rfind("sample.pdf : page", 0) == 0)
+            firstSample = std::min(firstSample, i);
+    }
+    EXPECT_LT(lastDense, firstSample);
+    EXPECT_TRUE(LeftoverTempFiles().empty());
 }
