@@ -66,7 +66,7 @@ void InstallSignals(pid_t parent)
 
 void LimitMemory(int megabytes)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizer's shadow memory alone exceeds any sane address limit.
     (void)megabytes;
 #else
