@@ -106,6 +106,13 @@ int RunConvert(const std::vector<std::string>& args)
         return 0;
     }
 
+    if (options.hasReport) {
+        if (const int reportError = CheckReportPath(options.reportPath)) {
+            std::fprintf(stderr, "paperwell-cli: cannot write the report %s: %s\n", options.reportPath.c_str(),
+                         std::strerror(reportError));
+            return 2;
+        }
+    }
     const InputList inputs = ExpandInputs(options.inputs, options.recursive);
     for (const std::string& warning : inputs.warnings)
         std::fprintf(stderr, "paperwell-cli: warning: %s\n", warning.c_str());
@@ -138,8 +145,9 @@ int RunConvert(const std::vector<std::string>& args)
         std::fprintf(logOut, "Skipped %zu %s that %s not PDF.\n", inputs.SkippedCount(),
                      inputs.SkippedCount() == 1 ? "file" : "files", inputs.SkippedCount() == 1 ? "is" : "are");
     const bool allConverted = receiver.End() == RunEnd::Complete && converted == pdfs.size();
-    const int exitStatus = allConverted ? 0 : 1;
-    if (options.hasReport)
-        WriteReport(record, receiver.End(), exitStatus);
+    int exitStatus = allConverted ? 0 : 1;
+    // A report that was asked for and could not be written fails the run.
+    if (options.hasReport && !WriteReport(record, receiver.End(), exitStatus))
+        exitStatus = 1;
     return exitStatus;
 }

@@ -151,6 +151,19 @@ std::string RunReportJson(const InputList& inputs, const std::vector<FileReport>
     return json;
 }
 
+int CheckReportPath(const std::string& path)
+{
+    if (path == "-")
+        return 0;
+    const std::string probe = path + ".part" + std::to_string(getpid());
+    const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    close(fd);
+    unlink(probe.c_str());
+    return 0;
+}
+
 int WriteRunReport(const std::string& path, const std::string& json)
 {
     if (path == "-") {

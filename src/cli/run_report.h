@@ -23,5 +23,10 @@ std::string RunReportJson(const InputList& inputs, const std::vector<FileReport>
 // name in the same folder, so a reader never sees half a report. 0 or an errno.
 int WriteRunReport(const std::string& path, const std::string& json);
 
+// Whether a report can be written at `path` (its folder takes a new file);
+// 0 or an errno. Asked before the run, so a long batch does not end without
+// the report it was run for.
+int CheckReportPath(const std::string& path);
+
 // Text as a JSON string, quotes included; bytes that are not UTF-8 become U+FFFD.
 std::string JsonString(const std::string& text);

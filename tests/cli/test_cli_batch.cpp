@@ -332,6 +332,17 @@ TEST_F(CliBatchTest, TheReportCanGoToStandardOutputWithTheLogOnStandardError)
     EXPECT_NE(run.err.find("base14.pdf :Conversion complete."), std::string::npos) << run.err;
 }
 
+TEST_F(CliBatchTest, AReportThatCannotBeWrittenIsRefusedBeforeTheRun)
+{
+    const ShellResult run =
+        RunShell(Cli("--format docx --report " + Quoted(reports.Path() + "/missing/run.json") + " " +
+                     Quoted(FixturePath("base14.pdf"))));
+    EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("cannot write the report"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(subfolder));
+    EXPECT_EQ(EntriesIn(reports.Path()), 0u);
+}
+
 TEST_F(CliBatchTest, CtrlCStopsEveryJob)
 {
     const std::string report = reports.Path() + "/stopped.json";
