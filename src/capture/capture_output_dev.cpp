@@ -1,5 +1,6 @@
 #include "capture/capture_output_dev.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <Dict.h>
@@ -10,6 +11,7 @@
 #include <Parser.h>
 #include <Stream.h>
 
+#include "capture/face_lookup.h"
 #include "capture/marked_content.h"
 #include "capture/text_collector.h"
 #include "page/text_item.h"
@@ -97,17 +99,95 @@ CCaptureOutputDev::CCaptureOutputDev() : SplashOutputDev(splashModeBGR8, 4, fals
     ClearPageText();
 }
 
+CCaptureOutputDev::~CCaptureOutputDev() = default;
+
+void CCaptureOutputDev::SetKeepInvisibleText(bool keep)
+{
+    keepInvisible_ = keep;
+    if (keep && !invisibleCollector_) {
+        invisibleCollector_ = std::make_unique<CTextCollector>(ProcessFaceLookup(), invisibleItems_);
+        invisibleCollector_->SetDocument(doc_ ? doc_->getXRef() : nullptr);
+    }
+}
+
+CPageScanFacts CCaptureOutputDev::ScanFacts()
+{
+    CPageScanFacts facts;
+    facts.visibleGlyphs = PageTextItems().size();
+    facts.invisibleGlyphs = invisibleGlyphs_;
+    const double pageArea = static_cast<double>(getBitmapWidth()) * getBitmapHeight();
+    facts.imageCoverage = pageArea > 0 ? std::min(1.0, imageArea_ / pageArea) : 0;
+    return facts;
+}
+
+void CCaptureOutputDev::NoteImage(GfxState* state)
+{
+    // The image fills the unit square of its matrix; its box on the page,
+    // cut to the clip.
+    double xs[4], ys[4];
+    state->transform(0, 0, &xs[0], &ys[0]);
+    state->transform(1, 0, &xs[1], &ys[1]);
+    state->transform(0, 1, &xs[2], &ys[2]);
+    state->transform(1, 1, &xs[3], &ys[3]);
+    double clipX0, clipY0, clipX1, clipY1;
+    state->getClipBBox(&clipX0, &clipY0, &clipX1, &clipY1);
+    const double x0 = std::max({*std::min_element(xs, xs + 4), clipX0, 0.0});
+    const double y0 = std::max({*std::min_element(ys, ys + 4), clipY0, 0.0});
+    const double x1 = std::min({*std::max_element(xs, xs + 4), clipX1, double(getBitmapWidth())});
+    const double y1 = std::min({*std::max_element(ys, ys + 4), clipY1, double(getBitmapHeight())});
+    if (x1 > x0 && y1 > y0)
+        imageArea_ += (x1 - x0) * (y1 - y0);
+}
+
+void CCaptureOutputDev::drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,
+                                      bool interpolate, bool inlineImg)
+{
+    NoteImage(state);
+    SplashOutputDev::drawImageMask(state, ref, str, width, height, invert, interpolate, inlineImg);
+}
+
+void CCaptureOutputDev::drawImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                  GfxImageColorMap* colorMap, bool interpolate, const int* maskColors, bool inlineImg)
+{
+    NoteImage(state);
+    SplashOutputDev::drawImage(state, ref, str, width, height, colorMap, interpolate, maskColors, inlineImg);
+}
+
+void CCaptureOutputDev::drawMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                        GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                                        int maskHeight, bool maskInvert, bool maskInterpolate)
+{
+    NoteImage(state);
+    SplashOutputDev::drawMaskedImage(state, ref, str, width, height, colorMap, interpolate, maskStr, maskWidth,
+                                     maskHeight, maskInvert, maskInterpolate);
+}
+
+void CCaptureOutputDev::drawSoftMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                                            GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr,
+                                            int maskWidth, int maskHeight, GfxImageColorMap* maskColorMap,
+                                            bool maskInterpolate)
+{
+    NoteImage(state);
+    SplashOutputDev::drawSoftMaskedImage(state, ref, str, width, height, colorMap, interpolate, maskStr, maskWidth,
+                                         maskHeight, maskColorMap, maskInterpolate);
+}
+
 void CCaptureOutputDev::startDoc(PDFDoc* doc)
 {
     doc_ = doc;
     SplashOutputDev::startDoc(doc);
     CTextCollector::Instance().SetDocument(doc ? doc->getXRef() : nullptr);
+    if (invisibleCollector_)
+        invisibleCollector_->SetDocument(doc ? doc->getXRef() : nullptr);
 }
 
 void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
 {
     SplashOutputDev::startPage(pageNum, state, xref);
     ClearPageText();
+    imageArea_ = 0;
+    invisibleGlyphs_ = 0;
+    invisibleItems_.clear();
     // The library drops sequences left open at the end of a page without
     // telling the device; a page starts with none open.
     MarkedContentStack().clear();
@@ -214,8 +294,21 @@ void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx,
                                  double originY, CharCode code, int nBytes, const Unicode* u, int uLen)
 {
     const int mode = state->getRender();
-    if (mode == kRenderInvisible)
+    if (mode == kRenderInvisible) {
+        // Neither drawn nor captured as the page's text; counted, and kept
+        // apart when asked for, as a scan's own text layer.
+        ++invisibleGlyphs_;
+        if (keepInvisible_ && !countOnly_) {
+            double X, Y;
+            state->transform(x, y, &X, &Y);
+            const double k = state->getCharSpace() * state->getHorizScaling();
+            const double* tm = state->getTextMat();
+            double DX, DY;
+            state->transformDelta(dx - k * tm[0], dy - k * tm[1], &DX, &DY);
+            invisibleCollector_->CollectGlyph(state, X, Y, DX, DY, nBytes, u, uLen, 0);
+        }
         return;
+    }
     if (mode != kRenderClipOnly) {
         // The origin as the library passes it (before its origin offset), in page pixels.
         double X, Y;

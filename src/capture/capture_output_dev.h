@@ -4,17 +4,23 @@
 // collector asks for it. It also keeps the stack of open marked-content
 // sequences that the collector reads for vertical text.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <SplashOutputDev.h>
 
+#include "capture/scanned_page.h"
+#include "page/text_item.h"
+
 class PDFDoc;
+class CTextCollector;
 
 class CCaptureOutputDev : public SplashOutputDev {
 public:
     // BGR8, rows padded to 4 bytes, no reverse video, white paper, top-down.
     // Empties the page text store.
     CCaptureOutputDev();
+    ~CCaptureOutputDev() override;
 
     // Hides the base (non-virtual) startDoc: also remembers the document so
     // each page's content can be looked at before it runs. Call it, on this
@@ -26,6 +32,30 @@ public:
                   CharCode code, int nBytes, const Unicode* u, int uLen) override;
     void beginMarkedContent(const char* name, Dict* properties) override;
     void endMarkedContent(GfxState* state) override;
+
+    // Images are drawn as the base device draws them; the device notes how
+    // much of the page they cover.
+    void drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert,
+                       bool interpolate, bool inlineImg) override;
+    void drawImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
+                   bool interpolate, const int* maskColors, bool inlineImg) override;
+    void drawMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                         GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                         int maskHeight, bool maskInvert, bool maskInterpolate) override;
+    void drawSoftMaskedImage(GfxState* state, Object* ref, Stream* str, int width, int height,
+                             GfxImageColorMap* colorMap, bool interpolate, Stream* maskStr, int maskWidth,
+                             int maskHeight, GfxImageColorMap* maskColorMap, bool maskInterpolate) override;
+
+    // What the last page showed of itself, for telling a scan: its images'
+    // share of the page and its invisible glyphs (the glyphs captured as
+    // text are in the page store).
+    CPageScanFacts ScanFacts();
+
+    // Keeps the text a page draws invisibly (rendering mode 3, the text
+    // layer a scan may carry) as items of their own; off by default, when
+    // such text is only counted.
+    void SetKeepInvisibleText(bool keep);
+    std::vector<CTextItem>& InvisibleItems() { return invisibleItems_; }
 
     // For measurements: glyphs are counted instead of collected (and kept out
     // of the picture, as captured glyphs are).
@@ -39,6 +69,7 @@ private:
 
     void ScanPageMarkedContent(int pageNum);
     void ConsumeEventsUpTo(MarkedEvent seen);
+    void NoteImage(GfxState* state);
 
     PDFDoc* doc_ = nullptr;
     bool countOnly_ = false;
@@ -48,4 +79,9 @@ private:
     // Mirrors the library's own stack of open sequences: true where the
     // sequence reached this device (and so has an entry in MarkedContentStack()).
     std::vector<bool> openSequences_;
+    double imageArea_ = 0;        // device pixels covered by images (their sum)
+    size_t invisibleGlyphs_ = 0;
+    bool keepInvisible_ = false;
+    std::vector<CTextItem> invisibleItems_;
+    std::unique_ptr<CTextCollector> invisibleCollector_;
 };

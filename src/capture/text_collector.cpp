@@ -124,6 +124,16 @@ CTextCollector::CTextCollector(CFaceLookup& faces)
 {
 }
 
+CTextCollector::CTextCollector(CFaceLookup& faces, std::vector<CTextItem>& store) : CTextCollector(faces)
+{
+    store_ = &store;
+}
+
+std::vector<CTextItem>& CTextCollector::Store()
+{
+    return store_ ? *store_ : PageTextItems();
+}
+
 void CTextCollector::SetDocument(XRef* xref)
 {
     xref_ = xref;
@@ -298,7 +308,7 @@ void CTextCollector::AddItem(double x, double y, const char16_t* text, int lengt
     item.charCode = item.useCharCode ? PackFirstUnits(item.text.c_str()) : 0;
 
     if (!AcceptItem(item)) return;
-    std::vector<CTextItem>& store = PageTextItems();
+    std::vector<CTextItem>& store = Store();
     // Pages of a document hold similar numbers of glyphs: room for as many as
     // the last page spares moving every item several times while the store grows.
     if (store.capacity() == 0) store.reserve(std::min(lastStoreSize_, kMostReservedItems));
@@ -309,7 +319,7 @@ void CTextCollector::AddItem(double x, double y, const char16_t* text, int lengt
 
 bool CTextCollector::AcceptItem(const CTextItem& item)
 {
-    const std::vector<CTextItem>& store = PageTextItems();
+    const std::vector<CTextItem>& store = Store();
     if (store.empty()) return true;
     if (!item.text.empty() && item.text[0] == u' ' && IsSwallowedSpace(store.back(), item))
         return false;

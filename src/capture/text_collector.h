@@ -30,6 +30,8 @@ public:
     // A collector of its own over the given face tables (the page store is
     // still the process-wide one).
     explicit CTextCollector(CFaceLookup& faces);
+    // One that fills a store of its own (the text a page draws invisibly).
+    CTextCollector(CFaceLookup& faces, std::vector<CTextItem>& store);
 
     // X, Y: glyph origin in page pixels; DX, DY: advance in page pixels
     // without character spacing. Returns kDrawGlyph for glyphs that must stay
@@ -64,6 +66,7 @@ private:
     };
 
     CTextCollector();
+    std::vector<CTextItem>& Store();
     // Called whenever the current font changes: the per-name tests of the face rules.
     void NoteCurrentFont(size_t index);
     const MatrixFacts& FactsOfMatrix(const double m[4]);
@@ -74,6 +77,7 @@ private:
                  int32_t bold, int32_t italic, uint32_t color, double angle, bool vertical);
 
     CFaceLookup& faces_;
+    std::vector<CTextItem>* store_ = nullptr;  // null: the page store
     CAcceptIndex acceptIndex_;
     XRef* xref_ = nullptr;
     // Decisions of this document and the facts each was made from, by font id.

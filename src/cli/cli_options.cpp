@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "conversion/worker_limits.h"
+#include "ocr/ocr_languages.h"
 
 const char* const kCliUsage =
     "Usage: paperwell-cli [options] FILE.pdf|FOLDER... [-o DIR]\n"
@@ -25,6 +26,10 @@ const char* const kCliUsage =
     "                        on the terminal, up to five times)\n"
     "      --format FMT      doc (default, made by LibreOffice), docx (written\n"
     "                        directly, no office suite needed) or rtf\n"
+    "      --ocr[=LANGS]     scanned pages become editable text: their own text\n"
+    "                        layer, or text recognition in the languages LANGS\n"
+    "                        (default eng; several joined by +, e.g. eng+deu;\n"
+    "                        more with apt-get install tesseract-ocr-deu)\n"
     "      --page-timeout S  give up a file whose page takes longer than S\n"
     "                        seconds (default 60; 0: no limit)\n"
     "      --memory-limit MB memory for converting one file (default 1536;\n"
@@ -129,6 +134,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             else {
                 error = "--format wants doc, docx or rtf";
                 return false;
+            }
+        } else if (arg == "--ocr" || arg.rfind("--ocr=", 0) == 0) {
+            options.recogniseText = true;
+            if (arg != "--ocr") {
+                options.ocrLanguages = arg.substr(6);
+                if (!IsOcrLanguageList(options.ocrLanguages)) {
+                    error = "--ocr= wants languages joined by +, for example eng+deu";
+                    return false;
+                }
             }
         } else if (arg == "--page-timeout" || arg == "--memory-limit") {
             if (!needValue(value))

@@ -17,6 +17,8 @@ struct CliOptions {
     bool hasPassword = false;
     std::string password;
     OutputFormat format = OutputFormat::Doc;
+    bool recogniseText = false;        // --ocr: scanned pages get their text
+    std::string ocrLanguages = "eng";  // --ocr=LANGS
     int pageSeconds = kDefaultPageSeconds;          // time budget of one page; 0 = none
     int memoryMegabytes = kDefaultWorkerMegabytes;  // of the process converting a file; 0 = none
     int jobs = 0;                      // files at once; 0 = one per usable processor

@@ -110,6 +110,8 @@ int CCliReceiver::CollectSettings()
     g_settings.fromPage = options_.fromPage;
     g_settings.toPage = options_.toPage;
     g_outputFormat = options_.format;
+    g_settings.recogniseText = options_.recogniseText ? 1 : 0;
+    g_settings.ocrLanguages = options_.ocrLanguages;
     g_workerLimits.pageSeconds = options_.pageSeconds;
     g_workerLimits.memoryMegabytes = options_.memoryMegabytes;
     // The password of the command line is tried on every encrypted file.

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "capture/capture_output_dev.h"
+#include "conversion/receiver.h"
+#include "conversion/scan_report.h"
 #include "conversion/stop_gate.h"
 #include "page/page_printer.h"
 #include "page/text_item.h"
@@ -28,6 +30,18 @@ private:
     std::string path_;
 };
 
+// Once per file: which pages were scans, and what became of them.
+void ReportScans(const PageLoopJob& job)
+{
+    const CScanReport& scans = *job.scans;
+    if (scans.scannedPages.empty())
+        return;
+    if (!job.recogniseText)
+        SendLog(job.receiver, ScannedPagesLine(job.name, scans.scannedPages));
+    else if (!scans.textPages.empty())
+        SendLog(job.receiver, RecognisedPagesLine(job.name, scans));
+}
+
 } // namespace
 
 PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::string& message)
@@ -35,9 +49,14 @@ PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::stri
     const CPictureFile picture;
     auto device = std::make_unique<CCaptureOutputDev>();
     device->startDoc(job.document);
+    // A scan's own text layer is kept only when scans are to get text.
+    device->SetKeepInvisibleText(job.recogniseText);
     job.device = device.get();
     job.printer = &printer;
     job.picturePath = picture.Path();
+    CScanReport ownScans;
+    if (!job.scans)
+        job.scans = &ownScans;
 
     const PageLoopResult pages = ConvertPages(job, message);
     ClearPageText();
@@ -45,6 +64,7 @@ PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::stri
         return PageLoopResult::Stopped;
     if (pages != PageLoopResult::Done)
         return pages;
+    ReportScans(job);
 
     if (job.onPageStarted)
         job.onPageStarted(0);

@@ -13,6 +13,7 @@
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
+#include "conversion/scan_report.h"
 #include "conversion/settings.h"
 #include "conversion/stop_gate.h"
 #include "platform/disk_space.h"
@@ -115,6 +116,10 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
         if (job.onPagesDone)
             job.onPagesDone(page == 0 ? total : page - first, total);
     };
+    pages.recogniseText = g_settings.recogniseText != 0;
+    pages.ocrLanguages = g_settings.ocrLanguages;
+    CScanReport scans;
+    pages.scans = &scans;
     FileCounts counts;
     pages.counts = &counts;
     std::string message;
@@ -124,8 +129,13 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
         result = Outcome(FileOutcome::StopRun);
     else if (converted != PageLoopResult::Done)
         result = Outcome(FileOutcome::Failed, message);
+    // The pages whose text came from their scans, for the run's report.
+    counts.scannedPages = static_cast<int32_t>(scans.textPages.size());
     result.counts = counts;
     result.openedWith = opened.openedWith;
+    result.scannedPages = scans.scannedPages;
+    result.textPages = scans.textPages;
+    result.recognisedWords = scans.recognisedWords;
     if (result.outcome != FileOutcome::Converted)
         return result;
 

@@ -30,6 +30,11 @@ struct FileRtfResult {
     std::string message;     // a line the caller still has to log (empty: none)
     std::string openedWith;  // the password that opened the file, if any
     FileCounts counts;       // what was converted, also of a file that failed later
+    // The file's scanned pages, those that got text and how many words
+    // (recognised, or from the PDF's text layer).
+    std::vector<int> scannedPages;
+    std::vector<int> textPages;
+    int recognisedWords = 0;
 };
 
 // Takes the page range and modes from g_settings; sends log lines, progress

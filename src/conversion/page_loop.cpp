@@ -12,6 +12,8 @@
 #include "conversion/page_picture.h"
 #include "conversion/page_words.h"
 #include "conversion/receiver.h"
+#include "conversion/scan_report.h"
+#include "conversion/scan_text.h"
 #include "conversion/settings.h"
 #include "conversion/stop_gate.h"
 #include "layout/overlay_marking.h"
@@ -142,6 +144,9 @@ private:
     bool OverBudget(int page);
     void StartPageModel(int page, int width, int height);
     void SavePicture(SplashBitmap& bitmap, int width, int height);
+    // A scanned page gets its text (under recogniseText); false when the
+    // page's budget ran out meanwhile.
+    bool NoteScan(int page, SplashBitmap* bitmap);
     // Item filter, accents, marking, run collection and the layout passes.
     void CollectAndLayOut(int width, int height);
     // PrintPage, with the text check around it when one is asked for.
@@ -215,6 +220,37 @@ void CPageLoop::SavePicture(SplashBitmap& bitmap, int width, int height)
         job_.timings->picture += SecondsSince(start);
 }
 
+bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap)
+{
+    if (!IsScannedPage(job_.device->ScanFacts()))
+        return true;
+    if (job_.scans)
+        job_.scans->scannedPages.push_back(page);
+    if (!job_.recogniseText)
+        return true;
+    const auto start = Clock::now();
+    CScanTextJob scan;
+    scan.document = job_.document;
+    scan.page = page;
+    scan.pictureDpi = dpi_;
+    scan.picture = job_.withPictures ? bitmap : nullptr;
+    scan.textLayer = &job_.device->InvisibleItems();
+    scan.languages = job_.ocrLanguages;
+    scan.cancel = [this] { return AbortPage(&abort_); };
+    const CScanTextResult text = AddScanText(scan, PageTextItems());
+    if (job_.timings)
+        job_.timings->recognise += SecondsSince(start);
+    if (!text.engineError.empty() && job_.scans && !job_.scans->engineFailureLogged) {
+        job_.scans->engineFailureLogged = true;
+        SendLog(job_.receiver, RecognitionUnavailableLine(job_.name, text.engineError));
+    }
+    if (text.words > 0 && job_.scans) {
+        job_.scans->textPages.push_back(page);
+        job_.scans->recognisedWords += text.words;
+    }
+    return !PastDeadline(abort_);
+}
+
 void CPageLoop::CollectAndLayOut(int width, int height)
 {
     const auto start = Clock::now();
@@ -284,6 +320,10 @@ PageLoopResult CPageLoop::Run()
         }
 
         StartPageModel(page, width, height);
+        if (!NoteScan(page, bitmap) && OverBudget(page))
+            return PageLoopResult::OverBudget;
+        if (StopRequested())
+            return PageLoopResult::Stopped;
         if (job_.withPictures && bitmap)
             SavePicture(*bitmap, width, height);
         CollectAndLayOut(width, height);

@@ -14,6 +14,7 @@ class CRtfWriter;
 class IPagePrinter;
 class IConversionReceiver;
 class CPageTextAudit;
+struct CScanReport;
 
 // Seconds spent in each stage, summed over the pages (for the benchmarks).
 struct PageLoopTimings {
@@ -21,6 +22,7 @@ struct PageLoopTimings {
     double picture = 0;   // JPEG of the page bitmap
     double layout = 0;    // filter, marking, collectors and the layout passes
     double write = 0;     // PrintPage: the document text and the picture
+    double recognise = 0; // text of scanned pages: rendering for the engine, recognition, erasing
     int pages = 0;
 };
 
@@ -44,6 +46,10 @@ struct PageLoopJob {
     int pageSeconds = 0;                   // time budget of one page; 0 = none
     std::function<void(int page)> onPageStarted;  // optional, before each page
     FileCounts* counts = nullptr;          // optional: pages written and their words are added
+    // Scanned pages get their text: from their own text layer, or recognised.
+    bool recogniseText = false;
+    std::string ocrLanguages;              // for recognition ("eng", "eng+deu")
+    CScanReport* scans = nullptr;          // optional: which pages were scans, what they gave
 };
 
 enum class PageLoopResult {

@@ -13,6 +13,9 @@ struct ConversionSettings {
     int32_t allPages = 1;             // 1 = every page; 0 = fromPage..toPage
     int32_t fromPage = 0;
     int32_t toPage = 0;
+    // 1 = scanned pages get their text (their own text layer, or recognised).
+    int32_t recogniseText = 0;
+    std::string ocrLanguages = "eng"; // the recognition's languages, '+' between them
     // Set by the front end's thread, polled by the worker: atomic so the two
     // threads never race on it.
     std::atomic<int32_t> stopRequested{0};

@@ -18,6 +18,7 @@
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
 #include "conversion/worker_protocol.h"
+#include "ocr/ocr_engine.h"
 #include "platform/text_measure.h"
 
 namespace {
@@ -166,6 +167,13 @@ void WarmUp()
 {
     FcInit();
     const CPdfLibrary library;
+    // The run asks for text recognition: its engine and language data are
+    // loaded here once, for every worker of the run. A failure is reported
+    // by the worker that needs the engine.
+    if (const char* languages = std::getenv(kWorkerOcrLanguagesVariable); languages && *languages) {
+        std::string ignored;
+        ProcessOcrEngine().Load(languages, ignored);
+    }
     // The faces most documents are measured with (the base fonts' stand-ins).
     for (const char* face : {"Arial", "Times New Roman", "Courier New"})
         MeasureText(CMeasureFont {face, 12, false, false}, "a");
@@ -179,7 +187,8 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
         return false;
     CFieldReader reader(payload);
     int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
-    int32_t format = 0;
+    int32_t format = 0, recognise = 0;
+    std::string languages;
     reader.Text(folder);
     reader.Text(job.path);
     reader.Text(job.name);
@@ -192,6 +201,8 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     reader.Int(memory);
     reader.Int(stop);
     reader.Int(format);
+    reader.Int(recognise);
+    reader.Text(languages);
     reader.Int(count);
     for (int32_t i = 0; i < count && reader.Ok(); ++i) {
         std::string password;
@@ -203,6 +214,8 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     g_settings.allPages = allPages;
     g_settings.fromPage = from;
     g_settings.toPage = to;
+    g_settings.recogniseText = recognise;
+    g_settings.ocrLanguages = languages;
     if (stop != 0)
         g_settings.stopRequested.store(1);
     // The worker writes the document itself in the run's format (.docx), or
@@ -225,6 +238,7 @@ std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const st
     fields.Int(g_settings.fromPage).Int(g_settings.toPage);
     fields.Int(job.pageSeconds).Int(memoryMegabytes).Int(g_settings.stopRequested.load());
     fields.Int(static_cast<int32_t>(g_outputFormat));
+    fields.Int(g_settings.recogniseText).Text(g_settings.ocrLanguages);
     fields.Int(static_cast<int32_t>(job.passwords.size()));
     for (const std::string& password : job.passwords)
         fields.Text(password);
@@ -251,16 +265,22 @@ int RunFileWorker(int socket)
     job.onPageStarted = [&receiver](int page) { receiver.PageStarted(page); };
     job.onPagesDone = [&receiver](int done, int total) { receiver.PagesDone(done, total); };
     const FileRtfResult result = ConvertFileToRtf(job, &receiver);
-    receiver.Send(WorkerMessage::Result, CFieldWriter()
-                                             .Int(static_cast<int32_t>(result.outcome))
-                                             .Text(result.documentPath)
-                                             .Text(result.message)
-                                             .Text(result.openedWith)
-                                             .Int(result.counts.pages)
-                                             .Int(result.counts.words)
-                                             .Int(result.counts.scannedPages)
-                                             .Int(result.counts.fontsEmbedded)
-                                             .Bytes());
+    CFieldWriter fields;
+    fields.Int(static_cast<int32_t>(result.outcome))
+        .Text(result.documentPath)
+        .Text(result.message)
+        .Text(result.openedWith)
+        .Int(result.counts.pages)
+        .Int(result.counts.words)
+        .Int(result.counts.scannedPages)
+        .Int(result.counts.fontsEmbedded)
+        .Int(result.recognisedWords);
+    for (const std::vector<int>* pages : {&result.scannedPages, &result.textPages}) {
+        fields.Int(static_cast<int32_t>(pages->size()));
+        for (int page : *pages)
+            fields.Int(page);
+    }
+    receiver.Send(WorkerMessage::Result, fields.Bytes());
     return 0;
 }
 

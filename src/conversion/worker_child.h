@@ -18,3 +18,10 @@ int RunWorkerServer(int control, pid_t parent);
 // The job message for a worker: its temporary folder, the file, the run's
 // settings and limits.
 std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const std::string& folder);
+
+// The worker server's environment names the languages of the run's text
+// recognition here, so the server loads them once for all its workers.
+inline constexpr const char* kWorkerOcrLanguagesVariable = "PW_OCR_LANGUAGES";
+// The recognition engine's own threads: a worker converts one file on one
+// core, so the engine gets no more than this many.
+inline constexpr const char* kWorkerEngineThreads = "1";

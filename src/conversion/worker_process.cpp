@@ -108,11 +108,36 @@ bool KeepWorkerErrors()
 #endif
 }
 
+// The run's environment for the worker server, with the languages of the
+// run's text recognition (loaded once by the server) and a limit on the
+// recognition engine's threads: its thread library reads it when it loads,
+// so it has to be in place before the server starts.
+std::vector<std::string> WorkerEnvironment()
+{
+    std::vector<std::string> variables;
+    const std::string ocrPrefix = std::string(kWorkerOcrLanguagesVariable) + "=";
+    bool threadsLimited = false;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string variable = *entry;
+        if (variable.compare(0, ocrPrefix.size(), ocrPrefix) == 0)
+            continue;
+        threadsLimited = threadsLimited || variable.compare(0, 17, "OMP_THREAD_LIMIT=") == 0;
+        variables.push_back(variable);
+    }
+    if (!threadsLimited)
+        variables.push_back(std::string("OMP_THREAD_LIMIT=") + kWorkerEngineThreads);
+    if (g_settings.recogniseText != 0)
+        variables.push_back(ocrPrefix + g_settings.ocrLanguages);
+    return variables;
+}
+
 // Starts the worker server with its end of the socket as descriptor 3; -1 on failure.
 pid_t SpawnWorker(const std::string& program, int workerEnd)
 {
     std::vector<std::string> args = {program, std::to_string(kWorkerFd), std::to_string(getpid())};
     std::vector<char*> argv = Pointers(args);
+    std::vector<std::string> variables = WorkerEnvironment();
+    std::vector<char*> envp = Pointers(variables);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -136,7 +161,7 @@ pid_t SpawnWorker(const std::string& program, int workerEnd)
     posix_spawnattr_setsigdefault(&attributes, &reset);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
@@ -310,6 +335,18 @@ bool HandleMessage(WorkerMessage type, const std::string& payload, int socket, I
         reader.Int(state.result.counts.words);
         reader.Int(state.result.counts.scannedPages);
         reader.Int(state.result.counts.fontsEmbedded);
+        int32_t words = 0;
+        reader.Int(words);
+        state.result.recognisedWords = words;
+        for (std::vector<int>* pages : {&state.result.scannedPages, &state.result.textPages}) {
+            int32_t count = 0;
+            reader.Int(count);
+            for (int32_t i = 0; i < count && reader.Ok(); ++i) {
+                int32_t page = 0;
+                reader.Int(page);
+                pages->push_back(page);
+            }
+        }
         if (outcome < static_cast<int32_t>(FileOutcome::Converted) || outcome > static_cast<int32_t>(FileOutcome::AbortRun))
             return false;
         state.result.outcome = static_cast<FileOutcome>(outcome);

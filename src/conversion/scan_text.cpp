@@ -1,0 +1,231 @@
+#include "conversion/scan_text.h"
+
+#include <PDFDoc.h>
+#include <SplashOutputDev.h>
+#include <splash/SplashBitmap.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "ocr/ocr_engine.h"
+#include "ocr/paper_erase.h"
+#include "ocr/word_items.h"
+
+namespace {
+
+// Pixels an item's y lies below its baseline.
+constexpr double kBaselineDrop = 3.0;
+// A glyph's box reaches this share of its size above and below the baseline.
+constexpr double kAscentShare = 0.8;
+constexpr double kDescentShare = 0.25;
+// Erased boxes are widened by this many picture pixels (the glyphs' soft edges).
+constexpr int kEraseMargin = 1;
+// The rendering the engine reads holds at most this many pixels (an A3 page
+// at 300 dpi has 17 million); a larger page is read at a lower resolution.
+constexpr double kMostRecognitionPixels = 36e6;
+
+SplashColorPtr WhitePaper()
+{
+    static SplashColor white = {255, 255, 255, 0};
+    return white;
+}
+
+CPicturePixels PixelsOf(SplashBitmap* bitmap)
+{
+    CPicturePixels pixels;
+    if (!bitmap)
+        return pixels;
+    pixels.data = bitmap->getDataPtr();
+    pixels.width = bitmap->getWidth();
+    pixels.height = bitmap->getHeight();
+    pixels.stride = bitmap->getRowSize();
+    return pixels;
+}
+
+struct CBox {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    void Add(double x, double y)
+    {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    bool Meets(const CBox& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+// The box a glyph item covers on the page, whichever way its line runs.
+CBox GlyphBox(const CTextItem& item)
+{
+    const double ox = item.x, oy = item.y - kBaselineDrop;
+    double dirX = 1, dirY = 0, upX = 0, upY = -1;
+    if (item.rotation == 90)
+        dirX = 0, dirY = -1, upX = -1, upY = 0;
+    else if (item.rotation == -90)
+        dirX = 0, dirY = 1, upX = 1, upY = 0;
+    const double up = kAscentShare * item.height, down = -kDescentShare * item.height;
+    CBox box{ox, oy, ox, oy};
+    for (double along : {0.0, double(item.width)})
+        for (double across : {up, down})
+            box.Add(ox + along * dirX + across * upX, oy + along * dirY + across * upY);
+    return box;
+}
+
+CErasedWord Erase(CPicturePixels& picture, const CBox& box)
+{
+    return EraseWordBox(picture, static_cast<int>(std::floor(box.left)), static_cast<int>(std::floor(box.top)),
+                        static_cast<int>(std::ceil(box.right)), static_cast<int>(std::ceil(box.bottom)),
+                        kEraseMargin);
+}
+
+bool IsBlank(const CTextItem& item)
+{
+    return item.text.empty() || item.text[0] == u' ';
+}
+
+// The text layer's glyphs become the page's items, word by word: each
+// word's glyphs erased from the picture and given the colour they had there.
+CScanTextResult TakeTextLayer(const CScanTextJob& job, std::vector<CTextItem>& items)
+{
+    CScanTextResult result;
+    result.fromTextLayer = true;
+    CPicturePixels picture = PixelsOf(job.picture);
+    std::vector<CTextItem>& layer = *job.textLayer;
+    for (size_t i = 0; i < layer.size();) {
+        if (IsBlank(layer[i])) {
+            layer[i].faceName = layer[i].faceName.empty() ? kRecognisedTextFace : layer[i].faceName;
+            ++i;
+            continue;
+        }
+        // A word: glyphs on one baseline, one way, up to the next blank.
+        size_t end = i + 1;
+        while (end < layer.size() && !IsBlank(layer[end]) && layer[end].rotation == layer[i].rotation &&
+               std::lround(layer[end].y) == std::lround(layer[i].y) && layer[end].x >= layer[end - 1].x)
+            ++end;
+        CBox box = GlyphBox(layer[i]);
+        for (size_t k = i + 1; k < end; ++k) {
+            const CBox glyph = GlyphBox(layer[k]);
+            box.Add(glyph.left, glyph.top);
+            box.Add(glyph.right, glyph.bottom);
+        }
+        const CErasedWord erased = picture.data ? Erase(picture, box) : CErasedWord{};
+        for (size_t k = i; k < end; ++k) {
+            // A layer drawn in a font of no installed face is written in the
+            // face recognised text gets.
+            if (layer[k].faceName.empty())
+                layer[k].faceName = kRecognisedTextFace;
+            layer[k].color = erased.ink;
+        }
+        ++result.words;
+        i = end;
+    }
+    items.insert(items.end(), std::make_move_iterator(layer.begin()), std::make_move_iterator(layer.end()));
+    layer.clear();
+    return result;
+}
+
+int RecognitionDpi(PDFDoc* doc, int page)
+{
+    const double w = doc->getPageCropWidth(page) / 72.0, h = doc->getPageCropHeight(page) / 72.0;
+    if (!(w > 0 && h > 0))
+        return kRecognitionDpi;
+    const double most = std::sqrt(kMostRecognitionPixels / (w * h));
+    return std::max(1, std::min(kRecognitionDpi, static_cast<int>(most)));
+}
+
+struct AbortData {
+    const std::function<bool()>* cancel;
+};
+
+bool AbortRendering(void* data)
+{
+    const auto* abort = static_cast<const AbortData*>(data);
+    return *abort->cancel && (*abort->cancel)();
+}
+
+bool OverVisibleText(const CBox& word, const std::vector<CBox>& visible)
+{
+    for (const CBox& box : visible)
+        if (word.Meets(box))
+            return true;
+    return false;
+}
+
+CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items)
+{
+    CScanTextResult result;
+    COcrEngine& engine = ProcessOcrEngine();
+    if (!engine.Load(job.languages, result.engineError))
+        return result;
+
+    const int dpi = RecognitionDpi(job.document, job.page);
+    SplashOutputDev grey(splashModeMono8, 4, false, WhitePaper(), true);
+    grey.startDoc(job.document);
+    AbortData abort{&job.cancel};
+    job.document->displayPage(&grey, job.page, dpi, dpi, 0, false, true, false, AbortRendering, &abort);
+    SplashBitmap* bitmap = grey.getBitmap();
+    if ((job.cancel && job.cancel()) || !bitmap || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0) {
+        result.cancelled = job.cancel && job.cancel();
+        return result;
+    }
+    COcrImage image;
+    image.pixels = bitmap->getDataPtr();
+    image.width = bitmap->getWidth();
+    image.height = bitmap->getHeight();
+    image.stride = bitmap->getRowSize();
+    image.dpi = dpi;
+    const COcrPage page = engine.Recognise(image, job.cancel);
+    if (page.cancelled) {
+        result.cancelled = true;
+        return result;
+    }
+
+    CPicturePixels picture = PixelsOf(job.picture);
+    const double scale = static_cast<double>(job.pictureDpi) / dpi;
+    std::vector<CBox> visible;
+    for (const CTextItem& item : items)
+        visible.push_back(GlyphBox(item));
+    static const bool debug = std::getenv("PW_OCR_DEBUG") != nullptr;
+    if (debug)
+        std::fprintf(stderr, "orientation %d size %dx%d\n", int(page.orientation), page.width, page.height);
+    for (const COcrWord& word : page.words) {
+        if (debug)
+            std::fprintf(stderr, "%5.1f t%d l%d p%d [%d %d %d %d] base %.1f lh %.1f %s\n", word.confidence, word.turns, word.line,
+                         word.paragraph, word.left, word.top, word.right, word.bottom, word.baseline, word.lineHeight,
+                         word.text.c_str());
+        if (word.confidence < kLeastWordConfidence)
+            continue;
+        int left, top, right, bottom;
+        OcrGivenBox(page, word, left, top, right, bottom);
+        const CBox box{left * scale, top * scale, right * scale, bottom * scale};
+        if (OverVisibleText(box, visible))
+            continue;
+        CWordItemStyle style;
+        style.face = kRecognisedTextFace;
+        style.scale = scale;
+        const size_t before = items.size();
+        AppendWordItems(page, word, style, items);
+        if (items.size() == before)
+            continue;  // a word no item can show stays in the picture
+        if (picture.data) {
+            const uint32_t ink = Erase(picture, box).ink;
+            for (size_t k = before; k < items.size(); ++k)
+                items[k].color = ink;
+        }
+        ++result.words;
+    }
+    return result;
+}
+
+} // namespace
+
+CScanTextResult AddScanText(const CScanTextJob& job, std::vector<CTextItem>& items)
+{
+    if (job.textLayer && !job.textLayer->empty())
+        return TakeTextLayer(job, items);
+    return Recognise(job, items);
+}

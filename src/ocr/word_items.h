@@ -1,0 +1,31 @@
+#pragma once
+// Recognised words as page text items, the form every captured glyph has:
+// one item a letter, on the word's baseline, the size taken from its line's
+// height and the letters spread over the word's box in proportion to their
+// widths in the chosen face, so the run the layout makes of them fits the
+// box the word had in the picture.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ocr/ocr_engine.h"
+#include "page/text_item.h"
+
+struct CWordItemStyle {
+    std::string face;             // the face the text is written in
+    double scale = 1;             // picture pixels per recognised pixel
+    uint32_t color = 0;           // 0x00BBGGRR
+};
+
+// The letters of one word (its box and baseline in the upright page of
+// `page`) as items in picture pixels. Upright pages give horizontal items;
+// a page whose text reads up or down gives items turned that way.
+void AppendWordItems(const COcrPage& page, const COcrWord& word, const CWordItemStyle& style,
+                     std::vector<CTextItem>& items);
+
+// The font size (em, in pixels) of text whose line is `lineHeight` pixels
+// from the top of its ascenders to the bottom of its descenders.
+double EmOfLineHeight(double lineHeight);
+
+// The face recognised text is written in when nothing tells a closer one.
+inline constexpr const char* kRecognisedTextFace = "Arial";
