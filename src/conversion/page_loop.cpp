@@ -11,6 +11,7 @@
 #include "capture/capture_output_dev.h"
 #include "conversion/page_picture.h"
 #include "conversion/page_words.h"
+#include "conversion/pdf_library.h"
 #include "conversion/receiver.h"
 #include "conversion/scan_report.h"
 #include "conversion/scan_text.h"
@@ -160,6 +161,7 @@ private:
     PageAbortState abort_;
     int budgetPage_ = 0;
     int dpi_ = kPageDpi;
+    long long drawingErrors_ = 0;  // the library's errors while the page was drawn
 };
 
 void CPageLoop::StartBudget(int page)
@@ -185,7 +187,9 @@ void CPageLoop::Render(int page)
 {
     ClearPageText();
     const auto start = Clock::now();
+    const long long errorsBefore = PdfDrawingErrorCount();
     job_.document->displayPage(job_.device, page, dpi_, dpi_, 0, false, true, false, AbortPage, &abort_);
+    drawingErrors_ = PdfDrawingErrorCount() - errorsBefore;
     if (job_.timings)
         job_.timings->render += SecondsSince(start);
 }
@@ -224,8 +228,13 @@ bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap)
 {
     if (!IsScannedPage(job_.device->ScanFacts()))
         return true;
-    if (job_.scans)
+    if (job_.scans) {
         job_.scans->scannedPages.push_back(page);
+        if (drawingErrors_ > 0 && !job_.scans->damageLogged) {
+            job_.scans->damageLogged = true;
+            SendLog(job_.receiver, DamagedScanLine(job_.name, page, LastPdfDrawingError()));
+        }
+    }
     if (!job_.recogniseText)
         return true;
     const auto start = Clock::now();

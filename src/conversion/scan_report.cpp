@@ -37,3 +37,9 @@ std::string RecognitionUnavailableLine(const std::string& name, const std::strin
 {
     return name + " :Text recognition is not available: " + why + "; scanned pages stay pictures.";
 }
+
+std::string DamagedScanLine(const std::string& name, int page, const std::string& libraryText)
+{
+    return name + " :Page " + std::to_string(page) + ": the scanned picture is damaged (" + libraryText +
+           "); the page keeps what could be read of it.";
+}

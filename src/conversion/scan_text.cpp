@@ -192,11 +192,13 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
     static const bool debug = std::getenv("PW_OCR_DEBUG") != nullptr;
     if (debug)
         std::fprintf(stderr, "orientation %d size %dx%d\n", int(page.orientation), page.width, page.height);
+    size_t lastWordEnd = 0;  // just past the last word's items
+    int lastLine = -1;
     for (const COcrWord& word : page.words) {
         if (debug)
-            std::fprintf(stderr, "%5.1f t%d l%d p%d [%d %d %d %d] base %.1f lh %.1f %s\n", word.confidence, word.turns, word.line,
-                         word.paragraph, word.left, word.top, word.right, word.bottom, word.baseline, word.lineHeight,
-                         word.text.c_str());
+            std::fprintf(stderr, "%5.1f t%d l%d p%d [%d %d %d %d] base %.1f lh %.1f stem %.1f %s\n", word.confidence, word.turns,
+                         word.line, word.paragraph, word.left, word.top, word.right, word.bottom, word.baseline,
+                         word.lineHeight, word.strokeWidth, word.text.c_str());
         if (word.confidence < kLeastWordConfidence)
             continue;
         int left, top, right, bottom;
@@ -211,6 +213,19 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
         AppendWordItems(page, word, style, items);
         if (items.size() == before)
             continue;  // a word no item can show stays in the picture
+        // The blank before the word, when it follows one on its line: the
+        // gap alone would not always read as a word space.
+        if (lastWordEnd > 0 && lastLine == word.line) {
+            const CTextItem first = items[before];
+            if (AppendWordSpace(items[lastWordEnd - 1], first, items))
+                std::rotate(items.begin() + static_cast<std::ptrdiff_t>(before), items.end() - 1, items.end());
+        }
+        lastLine = word.line;
+        lastWordEnd = items.size();
+        if (debug)
+            for (size_t k = before; k < items.size(); ++k)
+                std::fprintf(stderr, "item %.2f %.2f %.2f %.2f %s\n", items[k].x, items[k].y, items[k].width,
+                             items[k].height, items[k].narrowText.c_str());
         if (picture.data) {
             const uint32_t ink = Erase(picture, box).ink;
             for (size_t k = before; k < items.size(); ++k)

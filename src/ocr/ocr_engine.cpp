@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "ocr/ocr_languages.h"
 
@@ -78,6 +79,39 @@ bool CancelCheck(void* data, int)
     if (!state->cancelled && state->cancel && *state->cancel && (*state->cancel)())
         state->cancelled = true;
     return state->cancelled;
+}
+
+// Grey levels below this are ink when stems are measured.
+constexpr int kStemInk = 128;
+
+// The median length of the horizontal runs of ink in the box: across a
+// stem for most of them, so the width of the letters' strokes.
+double StemWidth(Pix* pix, int left, int top, int right, int bottom)
+{
+    const int width = pixGetWidth(pix), height = pixGetHeight(pix);
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, width), bottom = std::min(bottom, height);
+    const l_uint32* data = pixGetData(pix);
+    const int wpl = pixGetWpl(pix);
+    std::vector<int> runs;
+    for (int y = top; y < bottom; ++y) {
+        const l_uint32* line = data + static_cast<size_t>(y) * wpl;
+        int run = 0;
+        for (int x = left; x <= right; ++x) {
+            const bool ink = x < right && static_cast<int>(GET_DATA_BYTE(line, x)) < kStemInk;
+            if (ink) {
+                ++run;
+            } else if (run > 0) {
+                runs.push_back(run);
+                run = 0;
+            }
+        }
+    }
+    if (runs.empty())
+        return 0;
+    auto middle = runs.begin() + runs.size() / 2;
+    std::nth_element(runs.begin(), middle, runs.end());
+    return *middle;
 }
 
 // A word of more than blanks.
@@ -254,6 +288,7 @@ COcrPage COcrEngine::Recognise(const COcrImage& image, const std::function<bool(
             }
             word.lineHeight = lineHeight > 0 ? lineHeight : bottom - top;
             word.left = left, word.top = top, word.right = right, word.bottom = bottom;
+            word.strokeWidth = word.turns % 2 ? 0 : StemWidth(read, left, top, right, bottom);
             page.words.push_back(std::move(word));
         } while (it->Next(tesseract::RIL_WORD));
     }

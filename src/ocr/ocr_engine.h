@@ -30,6 +30,7 @@ struct COcrWord {
     int turns = 0;
     double baseline = 0;      // y of the line's baseline at the word's middle
     double lineHeight = 0;    // from the top of the ascenders to the bottom of the descenders
+    double strokeWidth = 0;   // the letters' usual stem width (bold text has thick stems)
     float confidence = 0;     // 0..100
     int line = 0;             // index of the word's line on the page
     int paragraph = 0;        // index of its paragraph

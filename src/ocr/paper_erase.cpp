@@ -12,7 +12,7 @@ constexpr int kInkContrast = 150;
 // The ink colour is the mean of this share (one in N) of its darkest pixels.
 constexpr size_t kDarkestShare = 5;
 // Ink no lighter than this in every channel, and about as much of each, is black.
-constexpr int kBlackPrint = 110;
+constexpr int kBlackPrint = 48;
 constexpr int kGreyHue = 40;
 
 uint32_t Pack(int b, int g, int r)

@@ -14,6 +14,13 @@ namespace {
 constexpr double kLineHeightEms = 0.93;
 // Pixels an item's y lies below its baseline, as for captured glyphs.
 constexpr double kBaselineDrop = 3.0;
+// Stems at least this wide (in ems) are bold: the usual text faces have
+// stems of about 0.09 em, their bold faces about 0.15.
+constexpr double kBoldStemEms = 0.125;
+// The usual side bearings of text letters, in ems: the space between the
+// ink of a word and the advances of its first and last letters.
+constexpr double kLeftBearingEms = 0.06;
+constexpr double kRightBearingEms = 0.05;
 // The cell height letters are measured at: only their ratios count.
 constexpr double kMeasureCell = 1000;
 
@@ -99,6 +106,29 @@ std::string NarrowTextOf(const std::u16string& text)
 
 } // namespace
 
+bool AppendWordSpace(const CTextItem& before, const CTextItem& after, std::vector<CTextItem>& items)
+{
+    const double start = before.x + before.width;
+    if (before.rotation != 0 || after.rotation != 0 || after.x <= start)
+        return false;
+    CTextItem blank = before;
+    blank.text = u" ";
+    blank.textLength = 1;
+    blank.narrowText = " ";
+    blank.useCharCode = 0;
+    blank.charCode = 0;
+    blank.x = RoundHundredths(start);
+    blank.width = static_cast<float>(RoundHundredths(after.x - start));
+    items.push_back(std::move(blank));
+    return true;
+}
+
+bool LooksBold(const COcrWord& word)
+{
+    const double em = EmOfLineHeight(word.lineHeight);
+    return em > 0 && word.strokeWidth / em >= kBoldStemEms;
+}
+
 double EmOfLineHeight(double lineHeight)
 {
     return lineHeight / kLineHeightEms;
@@ -119,6 +149,11 @@ void AppendWordItems(const COcrPage& page, const COcrWord& word, const CWordItem
         return;  // upside down on its page: stays in the picture
     if (letters.empty() || extent <= 0)
         return;
+    // The box holds the ink; the letters' advances reach a little further
+    // on both sides (their side bearings).
+    const double em = EmOfLineHeight(word.lineHeight);
+    startX -= dirX * kLeftBearingEms * em, startY -= dirY * kLeftBearingEms * em;
+    extent += (kLeftBearingEms + kRightBearingEms) * em;
 
     // An upside-down page is read upright: its text is kept at the places
     // it has on the page turned right way up.
@@ -145,6 +180,7 @@ void AppendWordItems(const COcrPage& page, const COcrWord& word, const CWordItem
     const double perUnit = extent / total;
     const float height = static_cast<float>(RoundHundredths(EmOfLineHeight(word.lineHeight) * style.scale));
 
+    const int32_t bold = LooksBold(word) ? 1 : 0;
     double along = 0;
     for (char32_t c : letters) {
         const double advance = widths.Of(c) * perUnit;
@@ -162,6 +198,7 @@ void AppendWordItems(const COcrPage& page, const COcrWord& word, const CWordItem
         item.height = height;
         item.rotation = rotation;
         item.faceName = style.face;
+        item.bold = bold;
         item.color = style.color;
         const char16_t first = item.text[0];
         item.useCharCode = (first < u' ' || first > u'~') ? 1 : 0;

@@ -27,5 +27,14 @@ void AppendWordItems(const COcrPage& page, const COcrWord& word, const CWordItem
 // from the top of its ascenders to the bottom of its descenders.
 double EmOfLineHeight(double lineHeight);
 
+// The blank between two words of one line, as the items of a PDF's text
+// have it: from the end of the last letter of `before` to the start of
+// `after`. false (nothing added) when they are not on one horizontal line
+// or do not leave room for it.
+bool AppendWordSpace(const CTextItem& before, const CTextItem& after, std::vector<CTextItem>& items);
+
+// True when the word's stems are as thick, for its size, as a bold face's.
+bool LooksBold(const COcrWord& word);
+
 // The face recognised text is written in when nothing tells a closer one.
 inline constexpr const char* kRecognisedTextFace = "Arial";
