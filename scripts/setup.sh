@@ -9,7 +9,7 @@ packages=(
   cmake g++ make pkg-config
   libpoppler-private-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libreoffice-dev
-  qt6-base-dev libicu-dev libminizip-dev
+  qt6-base-dev libicu-dev libminizip-dev libtesseract-dev libleptonica-dev
   # run time: CJK maps, metric-compatible faces, the office suite
   poppler-data fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-microhei
@@ -18,6 +18,8 @@ packages=(
   # converter writes for Palatino, Bookman, Schoolbook and Symbol text
   fonts-urw-base35
   libreoffice-writer-nogui xdg-utils
+  # text recognition of scanned pages: English and the page orientation
+  tesseract-ocr-eng tesseract-ocr-osd
   # tests
   poppler-utils qpdf zlib1g-dev python3-docx
 )

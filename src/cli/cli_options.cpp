@@ -47,7 +47,7 @@ const char* const kCliUsage =
     "Diagnostics:\n"
     "  paperwell-cli --dump-items N FILE.pdf [--picture OUT.jpg]\n"
     "  paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics]\n"
-    "                [--pages FROM-TO] [--timings] [--check-text]\n"
+    "                [--pages FROM-TO] [--timings] [--check-text] [--ocr[=LANGS]]\n"
     "\n"
     "Exit status: 0 when every file was converted, 1 when any failed or the run\n"
     "was stopped, 2 for a usage error.\n";

@@ -88,6 +88,7 @@ int RunToRtf(const std::vector<std::string>& args)
 {
     std::vector<std::string> positional;
     bool frames = false, deleteGraphics = false, timings = false, checkText = false;
+    std::string ocrLanguages;  // empty: scanned pages stay pictures
     int from = 0, to = 0;
     bool allPages = true;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -98,6 +99,8 @@ int RunToRtf(const std::vector<std::string>& args)
             deleteGraphics = true;
         else if (arg == "--timings")
             timings = true;
+        else if (arg == "--ocr" || arg.rfind("--ocr=", 0) == 0)
+            ocrLanguages = arg == "--ocr" ? std::string("eng") : arg.substr(6);
         else if (arg == "--check-text")
             checkText = true;
         else if (arg == "--pages" && i + 1 < args.size()) {
@@ -114,7 +117,7 @@ int RunToRtf(const std::vector<std::string>& args)
     }
     if (positional.size() != 2) {
         std::fprintf(stderr, "Usage: paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics] "
-                             "[--pages FROM-TO] [--timings] [--check-text]\n");
+                             "[--pages FROM-TO] [--timings] [--check-text] [--ocr[=LANGS]]\n");
         return 2;
     }
     const std::string& pdfPath = positional[0];
@@ -153,6 +156,8 @@ int RunToRtf(const std::vector<std::string>& args)
     job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);
     job.receiver = &receiver;
     job.timings = &stageTimes;
+    job.recogniseText = !ocrLanguages.empty();
+    job.ocrLanguages = ocrLanguages;
     if (checkText) {
         job.textAudit = &audit;
         job.auditedWriter = &writer;
@@ -167,8 +172,9 @@ int RunToRtf(const std::vector<std::string>& args)
         status = ReportAudit(audit, stageTimes.pages);
     }
     if (timings) {
-        std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s\n",
-                     stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout, stageTimes.write);
+        std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s  recognise %.3f s\n",
+                     stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout, stageTimes.write,
+                     stageTimes.recognise);
     }
     return status;
 }

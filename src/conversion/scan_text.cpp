@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "ocr/ocr_engine.h"
@@ -189,16 +187,9 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
     std::vector<CBox> visible;
     for (const CTextItem& item : items)
         visible.push_back(GlyphBox(item));
-    static const bool debug = std::getenv("PW_OCR_DEBUG") != nullptr;
-    if (debug)
-        std::fprintf(stderr, "orientation %d size %dx%d\n", int(page.orientation), page.width, page.height);
     size_t lastWordEnd = 0;  // just past the last word's items
     int lastLine = -1;
     for (const COcrWord& word : page.words) {
-        if (debug)
-            std::fprintf(stderr, "%5.1f t%d l%d p%d [%d %d %d %d] base %.1f lh %.1f stem %.1f %s\n", word.confidence, word.turns,
-                         word.line, word.paragraph, word.left, word.top, word.right, word.bottom, word.baseline,
-                         word.lineHeight, word.strokeWidth, word.text.c_str());
         if (word.confidence < kLeastWordConfidence)
             continue;
         int left, top, right, bottom;
@@ -222,10 +213,6 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
         }
         lastLine = word.line;
         lastWordEnd = items.size();
-        if (debug)
-            for (size_t k = before; k < items.size(); ++k)
-                std::fprintf(stderr, "item %.2f %.2f %.2f %.2f %s\n", items[k].x, items[k].y, items[k].width,
-                             items[k].height, items[k].narrowText.c_str());
         if (picture.data) {
             const uint32_t ink = Erase(picture, box).ink;
             for (size_t k = before; k < items.size(); ++k)
