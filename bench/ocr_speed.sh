@@ -44,6 +44,7 @@ for name in scan_gray scan_color scan_photo scan_rotated scan_skewed scan_noisy 
   pages=$(pages_of "$file")
   plain=$(best_seconds "$file")
   ocr=$(best_seconds "$file" --ocr)
+  rm -f "$work/out.rtf"
   recognise=$("${one_core[@]}" "$cli" --to-rtf "$file" "$work/out.rtf" --ocr --timings 2>&1 >/dev/null |
               sed -n 's/.*recognise \([0-9.]*\) s.*/\1/p')
   printf '%-22s %5d %12.3f %12.3f %14.3f\n' "$name" "$pages" "$(echo "$plain / $pages" | bc -l)" \
