@@ -86,6 +86,8 @@ int CMainPropertySheet::OnCollectSettings()
     g_settings.allPages = settings_->AllPages() != 0 ? 1 : 0;
     g_settings.fromPage = settings_->FirstPage();
     g_settings.toPage = settings_->LastPage();
+    g_settings.recogniseText = settings_->RecogniseText() != 0 ? 1 : 0;
+    g_settings.ocrLanguages = settings_->OcrLanguages();
     return static_cast<int>(g_inputNames.size());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +13,9 @@
 
 #include "wizard/dialog_units.h"
 #include "wizard/link_opener.h"
+#include "ocr/ocr_languages.h"
 #include "wizard/message_box.h"
+#include "wizard/ocr_language_list.h"
 #include "wizard/property_sheet.h"
 #include "wizard/top_banner.h"
 
@@ -26,6 +29,8 @@ constexpr int kAllPagesId = 1013;
 constexpr int kFromPageId = 1014;
 constexpr int kFromEditId = 1015;
 constexpr int kToEditId = 1016;
+constexpr int kRecogniseTextId = 1017;
+constexpr int kOcrLanguageId = 1018;
 // The banner's child id, shared by every page.
 constexpr int kBannerId = 0xFFF0;
 
@@ -92,6 +97,8 @@ CSettingPage::CSettingPage(QWidget* parent) : CVovirPropertyPage(kSettingTemplat
     toEdit_ = new QLineEdit(this);
     PlaceControl(toEdit_, kToEditId, 211, 188, 42, 14);
 
+    MakeScanControls();
+
     textModeGroup_ = new QButtonGroup(this);
     textModeGroup_->addButton(inTextBoxes_);
     textModeGroup_->addButton(withoutTextBoxes_);
@@ -101,6 +108,36 @@ CSettingPage::CSettingPage(QWidget* parent) : CVovirPropertyPage(kSettingTemplat
 
     connect(all_, &QRadioButton::clicked, this, &CSettingPage::OnAllClicked);
     connect(from_, &QRadioButton::clicked, this, &CSettingPage::OnFromClicked);
+}
+
+void CSettingPage::MakeScanControls()
+{
+    PlaceControl(new QGroupBox(QStringLiteral("Scanned pages"), this), 105, 212, 180, 24);
+    recognise_ = new QCheckBox(QStringLiteral("Recognise text in scans"), this);
+    PlaceControl(recognise_, kRecogniseTextId, 114, 222, 90, 10);
+    recognise_->setToolTip(QStringLiteral("Pages that are only a picture (scans) become editable text: the "
+                                          "PDF's own text layer, or text recognition in the chosen language."));
+    ocrLanguage_ = new QComboBox(this);
+    PlaceControl(ocrLanguage_, kOcrLanguageId, 206, 220, 72, 14);
+    ocrLanguage_->setToolTip(QStringLiteral("The language of the scanned text. More languages: "
+                                            "apt-get install tesseract-ocr-deu (German), -fra, -spa ..."));
+    connect(recognise_, &QCheckBox::toggled, ocrLanguage_, [this](bool on) {
+        ocrLanguage_->setEnabled(on && ocrLanguage_->count() > 0 && ocrLanguage_->itemData(0).isValid());
+    });
+}
+
+void CSettingPage::InitScanControls()
+{
+    recognise_->setChecked(recogniseText_ != 0);
+    ocrLanguage_->clear();
+    for (const COcrLanguageEntry& entry : OcrLanguageEntries(InstalledOcrLanguages()))
+        ocrLanguage_->addItem(QString::fromStdString(entry.text), QString::fromStdString(entry.languages));
+    // Without language data only a scan's own text layer can be taken.
+    if (ocrLanguage_->count() == 0)
+        ocrLanguage_->addItem(QStringLiteral("(no language data)"));
+    const int chosen = ocrLanguage_->findData(QString::fromStdString(ocrLanguages_));
+    ocrLanguage_->setCurrentIndex(chosen >= 0 ? chosen : 0);
+    ocrLanguage_->setEnabled(recognise_->isChecked() && ocrLanguage_->itemData(0).isValid());
 }
 
 void CSettingPage::OnInitDialog()
@@ -116,6 +153,7 @@ void CSettingPage::OnInitDialog()
     withoutTextBoxes_->setChecked(true);
     all_->setChecked(true);
     OnAllClicked();
+    InitScanControls();
 
     banner_ = new CTopBanner;
     banner_->Attach(this, CTopBanner::kAttachTop, kBannerId);
@@ -164,6 +202,9 @@ bool CSettingPage::ExchangeFromControls()
     deleteGraphics_ = deleteAll_->isChecked() ? 1 : 0;
     allPages_ = all_->isChecked() ? 1 : 0;
     frameMode_ = inTextBoxes_->isChecked() ? 1 : 0;
+    recogniseText_ = recognise_->isChecked() ? 1 : 0;
+    if (const QVariant languages = ocrLanguage_->currentData(); languages.isValid())
+        ocrLanguages_ = languages.toString().toStdString();
     // Going back must never be held up by a half-typed range.
     if (goingBack_)
         return true;

@@ -4,8 +4,11 @@
 
 #include "wizard/vovir_property_page.h"
 
+#include <string>
+
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class CTopBanner;
@@ -21,6 +24,9 @@ public:
     int32_t AllPages() const { return allPages_; }
     int32_t FirstPage() const { return firstPage_; }
     int32_t LastPage() const { return lastPage_; }
+    // Scanned pages get their text, in these recognition languages.
+    int32_t RecogniseText() const { return recogniseText_; }
+    const std::string& OcrLanguages() const { return ocrLanguages_; }
 
     void OnInitDialog() override;
     void OnSetActive() override;
@@ -38,6 +44,9 @@ private:
     // Reads one range edit; on failure shows the integer message and puts
     // the focus there.
     bool ExchangePageNumber(QLineEdit* edit, int32_t& member);
+    // The "Scanned pages" group: the check box and the installed languages.
+    void MakeScanControls();
+    void InitScanControls();
 
     int32_t goingBack_ = 0;
     int32_t frameMode_ = 0;
@@ -56,4 +65,8 @@ private:
     QButtonGroup* textModeGroup_;
     QButtonGroup* rangeGroup_;
     CTopBanner* banner_ = nullptr;
+    int32_t recogniseText_ = 0;
+    std::string ocrLanguages_ = "eng";
+    QCheckBox* recognise_ = nullptr;
+    QComboBox* ocrLanguage_ = nullptr;
 };

@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
 
+#include <fstream>
+
 #include "message_box_answerer.h"
+#include "scoped_env.h"
+#include "wizard/ocr_language_list.h"
 #include "wizard/dialog_units.h"
 #include "wizard/property_sheet.h"
 #include "wizard/setting_page.h"
@@ -194,6 +200,96 @@ TEST_F(SettingPageTest, CancelAsksBeforeClosing)
     EXPECT_EQ(sheet_.ActiveIndex(), 1);
     Click(sheet_.Button(WizardButton::Cancel));
     EXPECT_FALSE(sheet_.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// The "Scanned pages" choice: off by default, the languages of the
+// installed recognition data (from a folder of our own), English first.
+class SettingPageScanTest : public SettingPageTest {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"eng.traineddata", "deu.traineddata", "osd.traineddata", "xyz.traineddata"})
+            std::ofstream(data_.path().toStdString() + "/" + name) << "x";
+        SettingPageTest::SetUp();
+    }
+    QCheckBox* Recognise() const { return Find<QCheckBox>(1017); }
+    QComboBox* Languages() const { return Find<QComboBox>(1018); }
+
+    QTemporaryDir data_;
+    CScopedEnv env_{"TESSDATA_PREFIX", qPrintable(data_.path())};
+};
+
+TEST_F(SettingPageScanTest, OffByDefaultWithTheInstalledLanguages)
+{
+    ASSERT_NE(Recognise(), nullptr);
+    EXPECT_EQ(Recognise()->text(), "Recognise text in scans");
+    EXPECT_FALSE(Recognise()->isChecked());
+    EXPECT_FALSE(Languages()->isEnabled());
+    ASSERT_EQ(Languages()->count(), 4);
+    EXPECT_EQ(Languages()->itemText(0), "English");
+    EXPECT_EQ(Languages()->itemText(1), "German");
+    EXPECT_EQ(Languages()->itemText(2), "xyz");
+    EXPECT_EQ(Languages()->itemText(3), "All installed languages");
+    EXPECT_EQ(Languages()->itemData(3).toString(), "eng+deu+xyz");
+    PressNext();
+    EXPECT_EQ(page_->RecogniseText(), 0);
+    EXPECT_EQ(page_->OcrLanguages(), "eng");
+}
+
+TEST_F(SettingPageScanTest, TheChoiceReachesTheSettings)
+{
+    Click(Recognise());
+    EXPECT_TRUE(Languages()->isEnabled());
+    Languages()->setCurrentIndex(1);
+    PressNext();
+    EXPECT_EQ(sheet_.ActiveIndex(), 2);
+    EXPECT_EQ(page_->RecogniseText(), 1);
+    EXPECT_EQ(page_->OcrLanguages(), "deu");
+    // Back and forth keeps it.
+    PressBack();
+    EXPECT_TRUE(Recognise()->isChecked());
+    EXPECT_EQ(Languages()->currentText(), "German");
+    Click(Recognise());
+    EXPECT_FALSE(Languages()->isEnabled());
+    PressNext();
+    EXPECT_EQ(page_->RecogniseText(), 0);
+}
+
+TEST(SettingPageScanLanguages, WithoutLanguageDataOnlyTheTextLayerRemains)
+{
+    QTemporaryDir empty;
+    CScopedEnv env("TESSDATA_PREFIX", qPrintable(empty.path()));
+    CPropertySheet sheet(QStringLiteral("Paperwell"));
+    auto* page = new CSettingPage;
+    sheet.AddPage(page);
+    sheet.show();
+    sheet.SetActivePage(0);
+    auto* languages = page->findChild<QComboBox*>(QStringLiteral("1018"));
+    auto* recognise = page->findChild<QCheckBox*>(QStringLiteral("1017"));
+    ASSERT_NE(languages, nullptr);
+    EXPECT_EQ(languages->count(), 1);
+    EXPECT_EQ(languages->itemText(0), "(no language data)");
+    QTest::mouseClick(recognise, Qt::LeftButton);
+    EXPECT_TRUE(recognise->isChecked());
+    EXPECT_FALSE(languages->isEnabled());
+}
+
+TEST(OcrLanguageList, NamesAndOrder)
+{
+    EXPECT_TRUE(OcrLanguageEntries({}).empty());
+    const auto one = OcrLanguageEntries({"eng"});
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].text, "English");
+    const auto several = OcrLanguageEntries({"fra", "chi_sim", "eng"});
+    ASSERT_EQ(several.size(), 4u);
+    EXPECT_EQ(several[0].languages, "eng");
+    EXPECT_EQ(several[1].text, "Chinese (simplified)");
+    EXPECT_EQ(several[2].text, "French");
+    EXPECT_EQ(several[3].languages, "eng+chi_sim+fra");
 }
 
 } // namespace
