@@ -50,8 +50,9 @@ TEST(WordItems, UprightWordFillsItsBoxOnItsBaseline)
         EXPECT_NEAR(items[i].y, 1031 * style.scale + 3.0, 0.01);
         EXPECT_EQ(items[i].color, 0x112233u);
         EXPECT_EQ(items[i].faceName, "Arial");
-        if (i > 0)
+        if (i > 0) {
             EXPECT_NEAR(items[i].x, items[i - 1].x + items[i - 1].width, 0.02);
+        }
     }
     // Narrow letters get narrow advances.
     EXPECT_LT(items[1].width, items[0].width);
@@ -84,8 +85,9 @@ TEST(WordItems, PageReadingTopToBottomGivesDownwardItems)
         EXPECT_EQ(items[i].rotation, -90);
         // Upright (x, y) lies at (width - y, x) in the picture.
         EXPECT_NEAR(items[i].x, 3300 - 375, 0.01);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(items[i].y, items[i - 1].y);
+        }
     }
     EXPECT_NEAR(items[0].y, 300 - 0.06 * EmOfLineHeight(86) + 3.0, 0.05);
 }
