@@ -187,6 +187,11 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
     std::vector<CBox> visible;
     for (const CTextItem& item : items)
         visible.push_back(GlyphBox(item));
+    std::vector<COcrWord> confident;
+    for (const COcrWord& word : page.words)
+        if (word.confidence >= kLeastWordConfidence)
+            confident.push_back(word);
+    const std::string face = RecognisedFaceOf(confident);
     size_t lastWordEnd = 0;  // just past the last word's items
     int lastLine = -1;
     for (const COcrWord& word : page.words) {
@@ -198,7 +203,7 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
         if (OverVisibleText(box, visible))
             continue;
         CWordItemStyle style;
-        style.face = kRecognisedTextFace;
+        style.face = face;
         style.scale = scale;
         const size_t before = items.size();
         AppendWordItems(page, word, style, items);

@@ -114,6 +114,37 @@ double StemWidth(Pix* pix, int left, int top, int right, int bottom)
     return *middle;
 }
 
+// The rows just above the baseline, and a band halfway up the small
+// letters, in ems: where serifs and where only stems cross a row.
+constexpr double kFootBandEms = 0.05;
+constexpr double kWaistTopEms = 0.30;
+constexpr double kWaistBottomEms = 0.22;
+
+// Mean length of the runs of ink in rows y0..y1 of the box.
+double MeanRun(Pix* pix, int left, int right, int y0, int y1)
+{
+    const int width = pixGetWidth(pix), height = pixGetHeight(pix);
+    left = std::max(left, 0), right = std::min(right, width);
+    y0 = std::max(y0, 0), y1 = std::min(y1, height);
+    const l_uint32* data = pixGetData(pix);
+    const int wpl = pixGetWpl(pix);
+    long long total = 0, runs = 0;
+    for (int y = y0; y < y1; ++y) {
+        const l_uint32* line = data + static_cast<size_t>(y) * wpl;
+        int run = 0;
+        for (int x = left; x <= right; ++x) {
+            const bool ink = x < right && static_cast<int>(GET_DATA_BYTE(line, x)) < kStemInk;
+            if (ink) {
+                ++run;
+            } else if (run > 0) {
+                total += run, ++runs;
+                run = 0;
+            }
+        }
+    }
+    return runs ? static_cast<double>(total) / runs : 0;
+}
+
 // A word of more than blanks.
 bool HasInk(const char* text)
 {
@@ -289,6 +320,14 @@ COcrPage COcrEngine::Recognise(const COcrImage& image, const std::function<bool(
             word.lineHeight = lineHeight > 0 ? lineHeight : bottom - top;
             word.left = left, word.top = top, word.right = right, word.bottom = bottom;
             word.strokeWidth = word.turns % 2 ? 0 : StemWidth(read, left, top, right, bottom);
+            if (word.turns == 0 && word.lineHeight > 0) {
+                const double em = word.lineHeight / kLineHeightEms;
+                const int base = static_cast<int>(word.baseline);
+                const double foot = MeanRun(read, left, right, base - static_cast<int>(kFootBandEms * em), base);
+                const double waist = MeanRun(read, left, right, base - static_cast<int>(kWaistTopEms * em),
+                                             base - static_cast<int>(kWaistBottomEms * em));
+                word.footRatio = waist > 0 ? foot / waist : 0;
+            }
             page.words.push_back(std::move(word));
         } while (it->Next(tesseract::RIL_WORD));
     }

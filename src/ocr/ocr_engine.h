@@ -31,10 +31,16 @@ struct COcrWord {
     double baseline = 0;      // y of the line's baseline at the word's middle
     double lineHeight = 0;    // from the top of the ascenders to the bottom of the descenders
     double strokeWidth = 0;   // the letters' usual stem width (bold text has thick stems)
+    // How wide the ink runs just above the baseline against halfway up the
+    // letters: serifs make the feet wider than the stems.
+    double footRatio = 0;
     float confidence = 0;     // 0..100
     int line = 0;             // index of the word's line on the page
     int paragraph = 0;        // index of its paragraph
 };
+
+// Ascender top to descender bottom of the usual text faces, in ems.
+inline constexpr double kLineHeightEms = 0.93;
 
 // Which way the page's text reads in the picture.
 enum class OcrOrientation { Upright, BottomToTop, UpsideDown, TopToBottom };

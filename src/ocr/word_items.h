@@ -38,3 +38,7 @@ bool LooksBold(const COcrWord& word);
 
 // The face recognised text is written in when nothing tells a closer one.
 inline constexpr const char* kRecognisedTextFace = "Arial";
+
+// The closest face for the words of a page: a serif face when most of its
+// words have serifs, else a sans face (the faces Word users have for each).
+std::string RecognisedFaceOf(const std::vector<COcrWord>& words);

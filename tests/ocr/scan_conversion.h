@@ -29,6 +29,7 @@ struct CRecordedRun {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
     bool bold = false;
     uint32_t color = 0;
+    std::string face;  // the first piece's
 };
 
 struct CRecordedPage {
@@ -67,6 +68,7 @@ public:
                     r.bold = r.bold || piece.bold;
                     r.color = piece.color;
                 }
+                r.face = run.pieces.empty() ? run.face : run.pieces.front().face;
                 r.left = run.left, r.top = run.top, r.right = run.right, r.bottom = run.bottom;
                 out.runs.push_back(std::move(r));
             }

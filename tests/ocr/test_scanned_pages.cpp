@@ -156,12 +156,15 @@ TEST(ScannedPages, TheTextLayerIsTakenAsItIsAndNeedsNoEngine)
     }
 }
 
-TEST(ScannedPages, NoisyScanWithoutItsTextLayer)
+TEST(ScannedPages, NoisyScanWithoutItsTextLayerReadsInASerifFace)
 {
     const CScanConversion scan = ConvertForScans("scan_noisy.pdf", true);
     const std::vector<std::string> words = RunWords(scan.pages.at(0));
     EXPECT_GE(WordRecall(LetterWords(), words), 0.95);
     EXPECT_GE(WordOrder(LetterWords(), words), 0.95);
+    // The letter is set in Times; the sample's scan in a sans face.
+    EXPECT_EQ(scan.pages.at(0).runs.at(0).face, "Times New Roman");
+    EXPECT_EQ(ConvertForScans("scan_skewed.pdf", true).pages.at(0).runs.at(0).face, "Arial");
 }
 
 TEST(ScannedPages, MissingLanguageDataGivesOneLineAndThePagesAsPictures)

@@ -144,3 +144,23 @@ TEST(WordItems, BoldFromTheStemsForTheirSize)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WordItems, SerifsOfMostWordsChooseTheSerifFace)
+{
+    std::vector<COcrWord> words(12);
+    for (size_t i = 0; i < words.size(); ++i)
+        words[i].footRatio = i < 5 ? 1.1 : 1.6;  // a few headline words without serifs
+    EXPECT_EQ(RecognisedFaceOf(words), "Times New Roman");
+    for (COcrWord& word : words)
+        word.footRatio = word.footRatio > 1.5 ? 1.15 : 1.6;
+    EXPECT_EQ(RecognisedFaceOf(words), "Arial");
+    // Too few words to tell: the default face; words without a measure do not count.
+    words.resize(7);
+    EXPECT_EQ(RecognisedFaceOf(words), kRecognisedTextFace);
+    words.resize(20);
+    EXPECT_EQ(RecognisedFaceOf(words), kRecognisedTextFace);
+}
+
+} // namespace
