@@ -145,6 +145,20 @@ bool AbortRendering(void* data)
     return *abort->cancel && (*abort->cancel)();
 }
 
+// The picture turned half a turn, in place.
+void TurnHalfWay(CPicturePixels& picture)
+{
+    const int w = picture.width, h = picture.height;
+    for (int y = 0; y < (h + 1) / 2; ++y) {
+        uint8_t* top = picture.data + static_cast<size_t>(y) * picture.stride;
+        uint8_t* bottom = picture.data + static_cast<size_t>(h - 1 - y) * picture.stride;
+        const int columns = y == h - 1 - y ? w / 2 : w;
+        for (int x = 0; x < columns; ++x)
+            for (int c = 0; c < 3; ++c)
+                std::swap(top[3 * x + c], bottom[3 * (w - 1 - x) + c]);
+    }
+}
+
 bool OverVisibleText(const CBox& word, const std::vector<CBox>& visible)
 {
     for (const CBox& box : visible)
@@ -184,6 +198,11 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
 
     CPicturePixels picture = PixelsOf(job.picture);
     const double scale = static_cast<double>(job.pictureDpi) / dpi;
+    // A page scanned upside down is turned right way up, picture and all:
+    // its words are then read and placed as on an upright page.
+    const bool turnedOver = page.orientation == OcrOrientation::UpsideDown;
+    if (turnedOver && picture.data)
+        TurnHalfWay(picture);
     std::vector<CBox> visible;
     for (const CTextItem& item : items)
         visible.push_back(GlyphBox(item));
@@ -197,8 +216,9 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
     for (const COcrWord& word : page.words) {
         if (word.confidence < kLeastWordConfidence)
             continue;
-        int left, top, right, bottom;
-        OcrGivenBox(page, word, left, top, right, bottom);
+        int left = word.left, top = word.top, right = word.right, bottom = word.bottom;
+        if (!turnedOver)
+            OcrGivenBox(page, word, left, top, right, bottom);
         const CBox box{left * scale, top * scale, right * scale, bottom * scale};
         if (OverVisibleText(box, visible))
             continue;

@@ -173,8 +173,8 @@ void AppendWordItems(const COcrPage& page, const COcrWord& word, const CWordItem
     startX -= dirX * kLeftBearingEms * em, startY -= dirY * kLeftBearingEms * em;
     extent += (kLeftBearingEms + kRightBearingEms) * em;
 
-    // An upside-down page is read upright: its text is kept at the places
-    // it has on the page turned right way up.
+    // An upside-down page is turned right way up (picture and all): its
+    // text goes where it is on the page turned.
     const bool keepUpright = page.orientation == OcrOrientation::UpsideDown;
     auto place = [&](double along, double& x, double& y) {
         x = startX + along * dirX, y = startY + along * dirY;

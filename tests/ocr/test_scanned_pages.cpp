@@ -137,6 +137,24 @@ TEST(ScannedPages, PageScannedSidewaysReadsDownThePage)
     EXPECT_GE(WordRecall(SampleWords(), RunWords(page)), 0.97);
 }
 
+TEST(ScannedPages, PageScannedUpsideDownIsTurnedRightWayUp)
+{
+    const CScanConversion native = ConvertForScans("sample.pdf", false, TextMode::Frames, "eng", 1, 1);
+    const CScanConversion upright = ConvertForScans("scan_gray.pdf", true, TextMode::Frames);
+    const CScanConversion turned = ConvertForScans("scan_upside_down.pdf", true, TextMode::Frames);
+    ASSERT_EQ(turned.result, PageLoopResult::Done);
+    const CRecordedPage& page = turned.pages.at(0);
+    EXPECT_GE(WordRecall(RunWords(native.pages.at(0)), RunWords(page)), 0.97);
+    // The title where the upright scan has it, and the picture turned with
+    // it: the gradient is at the top again.
+    ASSERT_FALSE(page.runs.empty());
+    EXPECT_EQ(page.runs[0].text.rfind("Field Report", 0), 0u);
+    EXPECT_NEAR(page.runs[0].left, upright.pages.at(0).runs.at(0).left, 30);
+    EXPECT_NEAR(page.runs[0].bottom, upright.pages.at(0).runs.at(0).bottom, 30);
+    EXPECT_GT(page.DarkPixels(110, 190, 650, 360), upright.pages.at(0).DarkPixels(110, 190, 650, 360) * 95 / 100);
+    EXPECT_LT(page.DarkPixels(110, 700, 650, 870), 1000);
+}
+
 TEST(ScannedPages, TheTextLayerIsTakenAsItIsAndNeedsNoEngine)
 {
     const CScanConversion native = ConvertForScans("scan_letter.pdf", false, TextMode::Frames);
