@@ -1,6 +1,7 @@
 #include "docx/package_parts.h"
 
 #include "docx/xml_text.h"
+#include "page/face_kind.h"
 
 namespace {
 
@@ -101,9 +102,20 @@ std::string FontTableXml(const std::vector<std::string>& faces)
 {
     std::string xml = std::string(kXmlDeclaration) + "<w:fonts xmlns:w=\"" + kWordNamespace + "\">";
     for (const std::string& face : faces) {
+        // What kind of face it is, so that a reader without it substitutes alike.
+        const CFaceKind kind = FaceKindOf(face);
         xml += "<w:font w:name=\"";
         AppendXmlAttribute(xml, face);
-        xml += "\"><w:family w:val=\"auto\"/><w:pitch w:val=\"variable\"/></w:font>";
+        xml += "\">";
+        if (!kind.altName.empty()) {
+            xml += "<w:altName w:val=\"";
+            AppendXmlAttribute(xml, kind.altName);
+            xml += "\"/>";
+        }
+        if (!kind.panose.empty())
+            xml += "<w:panose1 w:val=\"" + kind.panose + "\"/>";
+        xml += std::string("<w:family w:val=\"") + DocxFamilyValue(kind.faceClass) + "\"/><w:pitch w:val=\"" +
+               (kind.pitch == 1 ? "fixed" : "variable") + "\"/></w:font>";
     }
     xml += "</w:fonts>";
     return xml;

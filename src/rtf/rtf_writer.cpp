@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "page/face_kind.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_encoding.h"
@@ -110,8 +111,20 @@ int CRtfWriter::WriteHeader()
 
     std::string header = "{\\rtf\\ansi\\ansicpg1252\\deff0 {\\fonttbl";
     for (int32_t n = 1; n <= fontCount_; ++n) {
-        header += "{\\f" + std::to_string(n) + "\\fnil\\fcharset0\\cpg1252 ";
-        header += *faces[static_cast<size_t>(n)];
+        // The family class, pitch, PANOSE and a face of the same kind, so
+        // that a reader without the face substitutes one that looks alike.
+        const std::string& face = *faces[static_cast<size_t>(n)];
+        const CFaceKind kind = FaceKindOf(face);
+        header += "{\\f" + std::to_string(n) + "\\f" + RtfFamilyWord(kind.faceClass) + "\\fcharset0";
+        if (kind.pitch != 0)
+            header += "\\fprq" + std::to_string(kind.pitch);
+        if (!kind.panose.empty())
+            header += "{\\*\\panose " + kind.panose + "}";
+        header += "\\cpg1252 ";
+        header += face;
+        const std::string alt = FontTableName(kind.altName);
+        if (!alt.empty())
+            header += "{\\*\\falt " + alt + "}";
         header += ";}";
     }
     header += "}{\\colortbl";

@@ -259,7 +259,7 @@ TEST_F(RunCollectors, MuchNarrowerRunIsWrittenInArialNarrow)
     ASSERT_EQ(page.lineRuns.size(), 1u);
     EXPECT_EQ(page.lineRuns[0].face, "Arial Narrow");
     EXPECT_NE(Rtf(page.lineRuns[0]).find("\\f2\\charscalex100 {iii}"), std::string::npos);
-    EXPECT_NE(FontTable().find("{\\f2\\fnil\\fcharset0\\cpg1252 Arial Narrow;}"), std::string::npos);
+    EXPECT_NE(FontTable().find("\\cpg1252 Arial Narrow{\\*\\falt Liberation Sans Narrow};}"), std::string::npos);
 }
 
 TEST_F(RunCollectors, NamelessLineRunsUseArialNarrow)

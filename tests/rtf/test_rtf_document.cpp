@@ -15,7 +15,8 @@ using namespace rtftest;
 namespace {
 
 const char kEmptyDocument[] =
-    "{\\rtf\\ansi\\ansicpg1252\\deff0 {\\fonttbl{\\f1\\fnil\\fcharset0\\cpg1252 Arial;}}"
+    "{\\rtf\\ansi\\ansicpg1252\\deff0 {\\fonttbl"
+    "{\\f1\\fswiss\\fcharset0\\fprq2{\\*\\panose 020B0604020202020204}\\cpg1252 Arial{\\*\\falt Liberation Sans};}}"
     "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
     "{\\*\\generator Paperwell;}{\\info{\\author Tarnwick}{\\company Tarnwick}}\\par}";
 
@@ -40,12 +41,39 @@ TEST(RtfDocument, FontNumbersAreDenseAndCaseSensitive)
     EXPECT_EQ(writer.FontIndex(""), 4);
     ASSERT_EQ(writer.FinishDocument(), 0);
     const std::string document = ReadWholeFile(path);
-    EXPECT_NE(document.find("{\\fonttbl{\\f1\\fnil\\fcharset0\\cpg1252 Arial;}"
-                            "{\\f2\\fnil\\fcharset0\\cpg1252 Times New Roman;}"
-                            "{\\f3\\fnil\\fcharset0\\cpg1252 times new roman;}"
+    // Each face with its family, pitch, PANOSE and the face that stands in
+    // for it; a face of unknown kind (the empty name) as the plain entry.
+    EXPECT_NE(document.find("{\\fonttbl{\\f1\\fswiss\\fcharset0\\fprq2{\\*\\panose 020B0604020202020204}\\cpg1252 Arial{\\*\\falt Liberation Sans};}"
+                            "{\\f2\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}\\cpg1252 "
+                            "Times New Roman{\\*\\falt Liberation Serif};}"
+                            "{\\f3\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}\\cpg1252 "
+                            "times new roman{\\*\\falt Liberation Serif};}"
                             "{\\f4\\fnil\\fcharset0\\cpg1252 ;}}"),
               std::string::npos)
         << document;
+}
+
+TEST(RtfDocument, FontTableTellsTheKindOfEveryFace)
+{
+    CRtfWriter writer;
+    const std::string path = MakeTempPath();
+    ASSERT_TRUE(writer.OpenDocument(path));
+    writer.FontIndex("Courier New");
+    writer.FontIndex("Nimbus Sans");
+    writer.FontIndex("Monotype Corsiva");
+    writer.FontIndex("Wingdings");
+    writer.FontIndex("Some Mono Face");
+    ASSERT_EQ(writer.FinishDocument(), 0);
+    const std::string document = ReadWholeFile(path);
+    EXPECT_NE(document.find("{\\f2\\fmodern\\fcharset0\\fprq1{\\*\\panose 02070309020205020404}\\cpg1252 "
+                            "Courier New{\\*\\falt Liberation Mono};}"),
+              std::string::npos);
+    // A free face found on this machine names the Word face for it.
+    EXPECT_NE(document.find("{\\f3\\fswiss\\fcharset0\\fprq2\\cpg1252 Nimbus Sans{\\*\\falt Arial};}"),
+              std::string::npos);
+    EXPECT_NE(document.find("\\f4\\fscript\\fcharset0\\fprq2"), std::string::npos);
+    EXPECT_NE(document.find("\\f5\\fdecor\\fcharset0\\fprq2"), std::string::npos);
+    EXPECT_NE(document.find("{\\f6\\fmodern\\fcharset0\\fprq1\\cpg1252 Some Mono Face;}"), std::string::npos);
 }
 
 TEST(RtfDocument, FaceNamesCannotInjectIntoTheFontTable)
