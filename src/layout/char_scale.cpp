@@ -38,15 +38,21 @@ int32_t CharScaleFor(int32_t boxWidth, double measured, const std::string& face,
     return kFullScale;
 }
 
-int32_t ApplyCharScale(CTextRun& run, std::string_view measure)
+int32_t ApplyCharScale(CTextRun& run, std::string_view measure, const std::vector<CCodeGlyph>& codeGlyphs)
 {
     CMeasureFont font;
     font.face = run.face;
     font.cellHeight = run.size;
     font.bold = run.bold != 0;
     font.italic = run.italic != 0;
+    double measured = MeasureText(font, measure);
+    for (const CCodeGlyph& glyph : codeGlyphs) {
+        bool complete = false;
+        const double width = MeasureUnicode(font, glyph.text, complete);
+        measured += complete ? width : glyph.pdfWidth;
+    }
     bool narrow = false;
-    int32_t scale = CharScaleFor(run.width, MeasureText(font, measure), run.face, narrow);
+    int32_t scale = CharScaleFor(run.width, measured, run.face, narrow);
     if (narrow)
         run.face = kNarrowFace;
     return scale;

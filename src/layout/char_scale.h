@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Faces whose glyphs are pictures, never swapped for a narrow text face.
 bool IsSymbolFace(const std::string& face);
@@ -13,7 +14,15 @@ bool IsSymbolFace(const std::string& face);
 // the run is then written in "Arial Narrow" (unless `face` is a symbol face).
 int32_t CharScaleFor(int32_t boxWidth, double measured, const std::string& face, bool& narrowFace);
 
+// A glyph of a line run written by character code, measured by its letters.
+struct CCodeGlyph {
+    std::u16string text;    // the glyph's Unicode text
+    double pdfWidth = 0;    // its advance in the PDF, twips
+};
+
 struct CTextRun;
-// Measures `measure` in the run's face at its size and style, returns the
-// scale and switches the run's face to "Arial Narrow" when that is called for.
-int32_t ApplyCharScale(CTextRun& run, std::string_view measure);
+// Measures `measure` and the character-code glyphs in the run's face at its
+// size and style, returns the scale and switches the run's face to "Arial
+// Narrow" when that is called for. A glyph the face has no letter for counts
+// with its width in the PDF: the reader sets it in some other face.
+int32_t ApplyCharScale(CTextRun& run, std::string_view measure, const std::vector<CCodeGlyph>& codeGlyphs = {});

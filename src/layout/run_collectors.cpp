@@ -98,6 +98,10 @@ Gap BoxGap(const CTextItem& item, const CTextItem& pending)
 }
 
 using CHorizontalState = CRunCollectors::CHorizontalState;
+
+// Passed as the blank count of character-code glyphs by the line collector:
+// they are measured by their letters, not as blanks.
+constexpr size_t kMeasuredCodeGlyph = 0;
 using CVerticalState = CRunCollectors::CVerticalState;
 
 CTextSpan SpanOf(const CTextItem& item) { return CTextSpan{item.text, item.useCharCode != 0}; }
@@ -125,7 +129,9 @@ void AppendHorizontal(CHorizontalState& s, const CTextItem& item, size_t codeBla
 {
     CAddedText added = AppendPlainItemText(item, s.text);
     s.spans.push_back(SpanOf(item));
-    if (added.byCharCode)
+    if (added.byCharCode && codeBlanks == kMeasuredCodeGlyph)
+        s.codeGlyphs.push_back(CCodeGlyph{CharCodeUnits(item), item.width});
+    else if (added.byCharCode)
         s.measure.append(codeBlanks, ' ');
     else if (added.bytes > 0)
         s.measure.push_back(s.text.back());
@@ -232,6 +238,7 @@ void CRunCollectors::CHorizontalState::Reset()
     text.clear();
     measure.clear();
     spans.clear();
+    codeGlyphs.clear();
     size = 0;
 }
 
@@ -258,7 +265,7 @@ bool CRunCollectors::HasOpenRun() const
 
 void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, int flush)
 {
-    constexpr size_t kCodeBlanks = 2;  // a character-code glyph measures as two blanks
+    constexpr size_t kCodeBlanks = kMeasuredCodeGlyph;
     CHorizontalState& s = line_;
     if (!flush && s.text.empty()) {
         StartHorizontal(s, item, kCodeBlanks);
@@ -275,7 +282,9 @@ void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, int flush)
         CTextRun run = HorizontalRun(s, dpi);
         run.kind = RunKind::Line;
         run.face = s.pending.faceName.empty() ? kNamelessFace : s.pending.faceName;
-        const int32_t scale = ApplyCharScale(run, s.measure);
+        for (CCodeGlyph& glyph : s.codeGlyphs)
+            glyph.pdfWidth = glyph.pdfWidth * kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi);
+        const int32_t scale = ApplyCharScale(run, s.measure, s.codeGlyphs);
         page_.NoteColor(run.color);
         page_.NoteFace(run.face);
         run.pieces.push_back(PieceOf(s.pending, run.face, HalfPoints(s.size, dpi), scale, std::move(s.spans)));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/char_scale.h"
 #include "page/page.h"
 #include "page/text_item.h"
 
@@ -31,6 +32,9 @@ public:
         std::string text;     // plain run text (T)
         std::string measure;  // the text to measure (M), line runs only
         std::vector<CTextSpan> spans;
+        // Line runs: the glyphs written by character code, measured by their
+        // letters (their width in pixels until the run is finished).
+        std::vector<CCodeGlyph> codeGlyphs;
         int32_t x0 = 0;
         int32_t y0 = 0;
         int32_t size = 0;     // S: largest height in pixels

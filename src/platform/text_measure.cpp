@@ -31,6 +31,7 @@ struct CFace {
     double unitsPerEm = 0;
     bool symbolOnly = false;
     std::array<int32_t, 256> advances{};  // font units per Windows-1252 byte
+    std::unordered_map<char32_t, int32_t> unicodeAdvances;  // font units per letter; -1: no glyph
 
     ~CFace() { if (face) FT_Done_Face(face); }
 
@@ -48,6 +49,20 @@ struct CFace {
             advance = 0;
         cached = static_cast<int32_t>(advance);
         return cached;
+    }
+
+    int32_t UnicodeAdvance(char32_t letter)
+    {
+        auto it = unicodeAdvances.find(letter);
+        if (it != unicodeAdvances.end())
+            return it->second;
+        int32_t units = kUnknownAdvance;
+        const FT_UInt glyph = symbolOnly ? 0 : FT_Get_Char_Index(face, letter);
+        FT_Fixed advance = 0;
+        if (glyph != 0 && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING, &advance) == 0)
+            units = static_cast<int32_t>(advance);
+        unicodeAdvances.emplace(letter, units);
+        return units;
     }
 };
 
@@ -169,6 +184,32 @@ double MeasureText(const CMeasureFont& font, std::string_view text)
     int64_t units = 0;
     for (char c : text)
         units += face->Advance(static_cast<unsigned char>(c));
+    return static_cast<double>(units) * font.cellHeight / face->cellUnits;
+}
+
+double MeasureUnicode(const CMeasureFont& font, std::u16string_view text, bool& complete)
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    complete = true;
+    CFace* face = Cache().Find(font);
+    if (!face) {
+        complete = text.empty();
+        return 0;
+    }
+    int64_t units = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t letter = text[i];
+        if (letter >= 0xD800 && letter <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            letter = 0x10000 + ((letter - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        const int32_t advance = face->UnicodeAdvance(letter);
+        if (advance < 0)
+            complete = false;
+        else
+            units += advance;
+    }
     return static_cast<double>(units) * font.cellHeight / face->cellUnits;
 }
 

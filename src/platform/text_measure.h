@@ -19,6 +19,11 @@ struct CMeasureFont {
 // be opened for the request.
 double MeasureText(const CMeasureFont& font, std::string_view text);
 
+// The advance width of UTF-16 `text` (surrogate pairs read as one letter)
+// by the face's Unicode map. `complete` turns false when the face has no
+// glyph for a letter (that letter then adds nothing).
+double MeasureUnicode(const CMeasureFont& font, std::u16string_view text, bool& complete);
+
 // What the request was matched to, for diagnostics and tests: the family
 // name of the file used and its em at the given cell height.
 struct CMatchedFace {
