@@ -9,9 +9,8 @@
 namespace {
 // The scale of text that needs no compression.
 constexpr int32_t kFullScale = 100;
-// Text narrower than its box by more than this percentage is set in the
-// narrow face instead (it is never stretched).
-constexpr float kNarrowFacePercent = 30.0f;
+// Text wider than its box by this percentage or more cannot be compressed to fit.
+constexpr float kUnfittablePercent = 100.0f;
 constexpr const char* kNarrowFace = "Arial Narrow";
 }
 
@@ -30,11 +29,17 @@ int32_t CharScaleFor(int32_t boxWidth, double measured, const std::string& face,
         return kFullScale;
     const double difference = boxWidth - measured;
     const float percent = static_cast<float>(std::fabs(difference) / boxWidth * 100.0);
+    // Text twice as wide as its box cannot be fitted by any scale: the narrow
+    // face comes closest. Text narrower than its box keeps its face (a
+    // narrower face would only leave a wider gap) and is never stretched.
+    if (difference < 0 && percent >= kUnfittablePercent) {
+        narrowFace = !IsSymbolFace(face);
+        return kFullScale;
+    }
     if (percent <= 0.0f || percent >= 100.0f)
         return kFullScale;
     if (difference < 0)
         return kFullScale - static_cast<int32_t>(std::floor(percent));
-    narrowFace = percent > kNarrowFacePercent && !IsSymbolFace(face);
     return kFullScale;
 }
 
@@ -53,7 +58,17 @@ int32_t ApplyCharScale(CTextRun& run, std::string_view measure, const std::vecto
     }
     bool narrow = false;
     int32_t scale = CharScaleFor(run.width, measured, run.face, narrow);
-    if (narrow)
+    if (narrow) {
+        // Measured again in the narrow face, which may then fit with a scale.
         run.face = kNarrowFace;
+        font.face = run.face;
+        measured = MeasureText(font, measure);
+        for (const CCodeGlyph& glyph : codeGlyphs) {
+            bool complete = false;
+            const double width = MeasureUnicode(font, glyph.text, complete);
+            measured += complete ? width : glyph.pdfWidth;
+        }
+        scale = CharScaleFor(run.width, measured, run.face, narrow);
+    }
     return scale;
 }

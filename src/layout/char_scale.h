@@ -10,8 +10,9 @@
 bool IsSymbolFace(const std::string& face);
 
 // The scale (1..100) for text measured `measured` twips wide in a box
-// `boxWidth` twips wide. Text much narrower than its box sets `narrowFace`:
-// the run is then written in "Arial Narrow" (unless `face` is a symbol face).
+// `boxWidth` twips wide. Text at least twice as wide as its box, which no
+// scale fits, sets `narrowFace`: the run is then written in "Arial Narrow"
+// (unless `face` is a symbol face).
 int32_t CharScaleFor(int32_t boxWidth, double measured, const std::string& face, bool& narrowFace);
 
 // A glyph of a line run written by character code, measured by its letters.

@@ -10,6 +10,10 @@ using C = FaceClass;
 
 // Families by the prefix of their compacted name. Longer keys win, so
 // "cmtt" (typewriter) beats "cm" and "dejavusansmono" beats "dejavusans".
+// The faces are ones Word users have and that fontconfig serves here with a
+// face of the same metrics or look (Liberation, Carlito, Caladea, the URW
+// clones, DejaVu for Verdana and Consolas): a face it only answers with a
+// generic fallback reads back wider or in another style.
 constexpr CFamilyRow kFamilies[] = {
     // TeX: Computer Modern, the EC and CM-Super fonts, Latin Modern, CM Unicode.
     {"cm", "Computer Modern", C::Roman, false, "Times New Roman"},
@@ -90,11 +94,11 @@ constexpr CFamilyRow kFamilies[] = {
     {"ptserif", "PT Serif", C::Roman, false, "Cambria"},
     {"caladea", "Caladea", C::Roman, false, "Cambria"},
     {"cambria", "Cambria", C::Roman, false, "Cambria"},
-    {"georgia", "Georgia", C::Roman, false, "Georgia"},
-    {"gelasio", "Gelasio", C::Roman, false, "Georgia"},
-    {"constantia", "Constantia", C::Roman, false, "Constantia"},
-    {"baskerville", "Baskerville", C::Roman, false, "Baskerville Old Face"},
-    {"librebaskerville", "Baskerville", C::Roman, false, "Baskerville Old Face"},
+    {"georgia", "Georgia", C::Roman, false, "Cambria"},
+    {"gelasio", "Gelasio", C::Roman, false, "Cambria"},
+    {"constantia", "Constantia", C::Roman, false, "Cambria"},
+    {"baskerville", "Baskerville", C::Roman, false, "Times New Roman"},
+    {"librebaskerville", "Baskerville", C::Roman, false, "Times New Roman"},
     // Palatino, Bookman, Century Schoolbook, Garamond.
     {"palatino", "Palatino", C::Roman, false, "Palatino Linotype"},
     {"bookantiqua", "Book Antiqua", C::Roman, false, "Palatino Linotype"},
@@ -118,13 +122,13 @@ constexpr CFamilyRow kFamilies[] = {
     {"ncenturyschoolbook", "New Century Schoolbook", C::Roman, false, "Century Schoolbook"},
     {"c059", "C059", C::Roman, false, "Century Schoolbook"},
     {"texgyreschola", "TeX Gyre Schola", C::Roman, false, "Century Schoolbook"},
-    {"garamond", "Garamond", C::Roman, false, "Garamond"},
-    {"ebgaramond", "EB Garamond", C::Roman, false, "Garamond"},
-    {"adobegaramond", "Adobe Garamond", C::Roman, false, "Garamond"},
-    {"agaramond", "Adobe Garamond", C::Roman, false, "Garamond"},
-    {"stempelgaramond", "Stempel Garamond", C::Roman, false, "Garamond"},
-    {"itcgaramond", "ITC Garamond", C::Roman, false, "Garamond"},
-    {"cormorantgaramond", "Cormorant Garamond", C::Roman, false, "Garamond"},
+    {"garamond", "Garamond", C::Roman, false, "Palatino Linotype"},
+    {"ebgaramond", "EB Garamond", C::Roman, false, "Palatino Linotype"},
+    {"adobegaramond", "Adobe Garamond", C::Roman, false, "Palatino Linotype"},
+    {"agaramond", "Adobe Garamond", C::Roman, false, "Palatino Linotype"},
+    {"stempelgaramond", "Stempel Garamond", C::Roman, false, "Palatino Linotype"},
+    {"itcgaramond", "ITC Garamond", C::Roman, false, "Palatino Linotype"},
+    {"cormorantgaramond", "Cormorant Garamond", C::Roman, false, "Palatino Linotype"},
     // Helvetica, Arial and their clones.
     {"helvetica", "Helvetica", C::Swiss, false, "Arial"},
     {"helveticanarrow", "Helvetica Narrow", C::Swiss, false, "Arial Narrow", false, true},
@@ -146,7 +150,7 @@ constexpr CFamilyRow kFamilies[] = {
     {"swiss721", "Swiss 721", C::Swiss, false, "Arial"},
     {"phvr", "Helvetica", C::Swiss, false, "Arial"},
     {"phvb", "Helvetica", C::Swiss, false, "Arial"},
-    {"franklingothic", "Franklin Gothic", C::Swiss, false, "Franklin Gothic Book"},
+    {"franklingothic", "Franklin Gothic", C::Swiss, false, "Arial"},
     // Humanist sans faces, closest to Calibri in width and look.
     {"myriad", "Myriad", C::Swiss, false, "Calibri"},
     {"sourcesans", "Source Sans", C::Swiss, false, "Calibri"},
@@ -164,12 +168,12 @@ constexpr CFamilyRow kFamilies[] = {
     {"libertinussans", "Libertinus Sans", C::Swiss, false, "Calibri"},
     {"carlito", "Carlito", C::Swiss, false, "Calibri"},
     {"calibri", "Calibri", C::Swiss, false, "Calibri"},
-    {"candara", "Candara", C::Swiss, false, "Candara"},
-    {"corbel", "Corbel", C::Swiss, false, "Corbel"},
-    {"segoeui", "Segoe UI", C::Swiss, false, "Segoe UI"},
+    {"candara", "Candara", C::Swiss, false, "Calibri"},
+    {"corbel", "Corbel", C::Swiss, false, "Calibri"},
+    {"segoeui", "Segoe UI", C::Swiss, false, "Calibri"},
     {"segoeuisymbol", "Segoe UI Symbol", C::Decor, false, "Segoe UI Symbol", true},
     {"optima", "Optima", C::Swiss, false, "Calibri"},
-    {"gillsans", "Gill Sans", C::Swiss, false, "Gill Sans MT"},
+    {"gillsans", "Gill Sans", C::Swiss, false, "Calibri"},
     {"ubuntu", "Ubuntu", C::Swiss, false, "Calibri"},
     {"cantarell", "Cantarell", C::Swiss, false, "Calibri"},
     {"verdana", "Verdana", C::Swiss, false, "Verdana"},
@@ -177,9 +181,9 @@ constexpr CFamilyRow kFamilies[] = {
     {"dejavusanscondensed", "DejaVu Sans Condensed", C::Swiss, false, "Arial Narrow", false, true},
     {"bitstreamverasans", "Bitstream Vera Sans", C::Swiss, false, "Verdana"},
     {"tahoma", "Tahoma", C::Swiss, false, "Tahoma"},
-    {"trebuchet", "Trebuchet MS", C::Swiss, false, "Trebuchet MS"},
-    {"lucidasans", "Lucida Sans", C::Swiss, false, "Lucida Sans Unicode"},
-    {"lucidagrande", "Lucida Grande", C::Swiss, false, "Lucida Sans Unicode"},
+    {"trebuchet", "Trebuchet MS", C::Swiss, false, "Arial"},
+    {"lucidasans", "Lucida Sans", C::Swiss, false, "Arial"},
+    {"lucidagrande", "Lucida Grande", C::Swiss, false, "Arial"},
     {"avantgarde", "Avant Garde", C::Swiss, false, "Century Gothic"},
     {"itcavantgarde", "ITC Avant Garde Gothic", C::Swiss, false, "Century Gothic"},
     {"urwgothic", "URW Gothic", C::Swiss, false, "Century Gothic"},
@@ -210,9 +214,9 @@ constexpr CFamilyRow kFamilies[] = {
     {"notosansmono", "Noto Sans Mono", C::Modern, true, "Consolas"},
     {"beramono", "Bera Mono", C::Modern, true, "Consolas"},
     {"luximono", "Luxi Mono", C::Modern, true, "Courier New"},
-    {"lucidaconsole", "Lucida Console", C::Modern, true, "Lucida Console"},
-    {"lucidatypewriter", "Lucida Typewriter", C::Modern, true, "Lucida Console"},
-    {"andalemono", "Andale Mono", C::Modern, true, "Lucida Console"},
+    {"lucidaconsole", "Lucida Console", C::Modern, true, "Consolas"},
+    {"lucidatypewriter", "Lucida Typewriter", C::Modern, true, "Consolas"},
+    {"andalemono", "Andale Mono", C::Modern, true, "Consolas"},
     {"txtt", "TX Typewriter", C::Modern, true, "Courier New"},
     // Scripts, symbols and dingbats.
     {"zapfchancery", "Zapf Chancery", C::Script, false, "Monotype Corsiva"},

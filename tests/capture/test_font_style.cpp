@@ -183,7 +183,7 @@ TEST(FontStyle, FacesOfKnownFamiliesAreFacesWordUsersHave)
         {"CenturySchL-Roma", "Century Schoolbook", FaceClass::Roman},
         {"URWGothicL-Book", "Century Gothic", FaceClass::Swiss},
         {"URWChanceryL-MediItal", "Monotype Corsiva", FaceClass::Script},
-        {"AGaramondPro-Regular", "Garamond", FaceClass::Roman},
+        {"AGaramondPro-Regular", "Palatino Linotype", FaceClass::Roman},
         {"LinLibertineT", "Times New Roman", FaceClass::Roman},
         {"LinBiolinumTB", "Calibri", FaceClass::Swiss},
         {"MinionPro-Regular", "Times New Roman", FaceClass::Roman},

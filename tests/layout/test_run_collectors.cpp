@@ -237,28 +237,39 @@ TEST(CharScale, CompressesWideTextAndNeverStretches)
     EXPECT_EQ(CharScaleFor(1000, 0, "Arial", narrow), 100);  // nothing measured
 }
 
-TEST(CharScale, NarrowFaceForMuchNarrowerTextUnlessSymbol)
+TEST(CharScale, NarrowFaceOnlyForTextNoScaleFitsUnlessSymbol)
 {
-    bool narrow = false;
-    EXPECT_EQ(CharScaleFor(1000, 600, "Times New Roman", narrow), 100);  // 40 % narrower
-    EXPECT_TRUE(narrow);
-    CharScaleFor(1000, 750, "Times New Roman", narrow);  // 25 %: stays
+    bool narrow = true;
+    EXPECT_EQ(CharScaleFor(1000, 600, "Times New Roman", narrow), 100);  // 40 % narrower: keeps its face
     EXPECT_FALSE(narrow);
+    EXPECT_EQ(CharScaleFor(1000, 1999, "Times New Roman", narrow), 1);  // still fits at 1 %
+    EXPECT_FALSE(narrow);
+    EXPECT_EQ(CharScaleFor(1000, 2000, "Times New Roman", narrow), 100);  // twice as wide: nothing fits
+    EXPECT_TRUE(narrow);
     for (const char* symbol : {"Wingdings 2", "Wingdings", "SYMBOL", "Symbol Bold", "MT Extra", "webdings"}) {
-        CharScaleFor(1000, 600, symbol, narrow);
+        CharScaleFor(1000, 2500, symbol, narrow);
         EXPECT_FALSE(narrow) << symbol;
     }
-    CharScaleFor(1000, 600, "wingdings 2", narrow);  // "Wingdings" is matched with its case
+    CharScaleFor(1000, 2500, "wingdings 2", narrow);  // "Wingdings" is matched with its case
     EXPECT_TRUE(narrow);
 }
 
-TEST_F(RunCollectors, MuchNarrowerRunIsWrittenInArialNarrow)
+TEST_F(RunCollectors, MuchNarrowerRunKeepsItsFace)
 {
     Line(Word(u"iii", 100, 200, 20, 16));
     FlushAll();
     ASSERT_EQ(page.lineRuns.size(), 1u);
+    EXPECT_EQ(page.lineRuns[0].face, "Times New Roman");
+    EXPECT_NE(Rtf(page.lineRuns[0]).find("\\charscalex100 {iii}"), std::string::npos);
+}
+
+TEST_F(RunCollectors, RunNoScaleFitsIsWrittenInArialNarrow)
+{
+    Line(Word(u"WWWW", 100, 200, 3, 16));
+    FlushAll();
+    ASSERT_EQ(page.lineRuns.size(), 1u);
     EXPECT_EQ(page.lineRuns[0].face, "Arial Narrow");
-    EXPECT_NE(Rtf(page.lineRuns[0]).find("\\f2\\charscalex100 {iii}"), std::string::npos);
+    EXPECT_NE(Rtf(page.lineRuns[0]).find("\\f2\\charscalex"), std::string::npos);
     EXPECT_NE(FontTable().find("\\cpg1252 Arial Narrow{\\*\\falt Liberation Sans Narrow};}"), std::string::npos);
 }
 
