@@ -125,6 +125,22 @@ TEST(ScannedPages, WordsSitWhereTheScanShowsThemAndLeaveThePicture)
     EXPECT_GT(scan.pages.at(0).DarkPixels(110, 190, 650, 360), gradient * 95 / 100);
 }
 
+TEST(ScannedPages, AFewVisibleGlyphsKeepTheirWordsAndTheScanTheRest)
+{
+    EXPECT_TRUE(IsScannedPage(FactsOf("scan_stamped.pdf")));
+    const CScanConversion scan = ConvertForScans("scan_stamped.pdf", true);
+    const std::vector<std::string> words = RunWords(scan.pages.at(0));
+    // The title's words as often as the page has them (the title once,
+    // from the PDF's own text); the rest recognised.
+    for (const char* word : {"field", "report"})
+        EXPECT_EQ(std::count(words.begin(), words.end(), word),
+                  std::count(SampleWords().begin(), SampleWords().end(), word)) << word;
+    const CRecordedRun& title = scan.pages.at(0).runs.at(0);
+    EXPECT_EQ(title.text, "Field Report");
+    EXPECT_EQ(title.face, "Helvetica");
+    EXPECT_GE(WordRecall(SampleWords(), words), 0.97);
+}
+
 TEST(ScannedPages, PageScannedSidewaysReadsDownThePage)
 {
     const CScanConversion scan = ConvertForScans("scan_rotated.pdf", true);
