@@ -18,7 +18,7 @@
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_writer.h"
-#include "rtf/text_audit.h"
+#include "layout/text_audit.h"
 
 namespace {
 
@@ -158,10 +158,8 @@ int RunToRtf(const std::vector<std::string>& args)
     job.timings = &stageTimes;
     job.recogniseText = !ocrLanguages.empty();
     job.ocrLanguages = ocrLanguages;
-    if (checkText) {
+    if (checkText)
         job.textAudit = &audit;
-        job.auditedWriter = &writer;
-    }
     std::string message;
     int status = 0;
     if (ConvertDocument(job, writer, message) != PageLoopResult::Done) {

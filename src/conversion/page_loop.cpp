@@ -25,7 +25,7 @@
 #include "page/text_item.h"
 #include "platform/system_error.h"
 #include "rtf/rtf_writer.h"
-#include "rtf/text_audit.h"
+#include "layout/text_audit.h"
 
 namespace {
 
@@ -279,16 +279,9 @@ void CPageLoop::CollectAndLayOut(int width, int height)
 int CPageLoop::Print(int page)
 {
     const auto start = Clock::now();
-    std::string pageRtf;
-    CRtfWriter* audited = job_.textAudit ? job_.auditedWriter : nullptr;
-    if (audited)
-        audited->EchoBodyInto(&pageRtf);
     const int error = job_.printer->PrintPage(page_);
-    if (audited) {
-        audited->EchoBodyInto(nullptr);
-        if (error == 0)
-            job_.textAudit->CheckPage(page, pageRtf);
-    }
+    if (job_.textAudit && error == 0)
+        job_.textAudit->CheckPage(page, page_);
     if (job_.timings) {
         job_.timings->write += SecondsSince(start);
         ++job_.timings->pages;

@@ -10,7 +10,6 @@
 
 class PDFDoc;
 class CCaptureOutputDev;
-class CRtfWriter;
 class IPagePrinter;
 class IConversionReceiver;
 class CPageTextAudit;
@@ -30,9 +29,6 @@ struct PageLoopJob {
     PDFDoc* document = nullptr;
     CCaptureOutputDev* device = nullptr;   // startDoc already called
     IPagePrinter* printer = nullptr;       // gets each page, ready to print
-    // With textAudit: the RTF writer behind `printer`, whose page text the
-    // check reads.
-    CRtfWriter* auditedWriter = nullptr;
     int firstPage = 1;
     int lastPage = 1;
     TextMode mode = TextMode::Flow;

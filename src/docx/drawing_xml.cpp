@@ -95,17 +95,7 @@ void AppendTextBox(std::string& out, CDrawingIds& ids, const CTextRun& run, Text
     out += "<w:sz w:val=\"";
     AppendInt(out, RunHalfPoints(run));
     out += "\"/></w:rPr></w:pPr>";
-    // Horizontal text in logical order; vertical text keeps its glyph order.
-    if (flow == TextFlow::Horizontal) {
-        AppendRunText(out, run, false);
-    } else {
-        for (const CTextPiece& piece : run.pieces) {
-            std::u16string text;
-            for (const CTextSpan& span : piece.spans)
-                text += span.text;
-            AppendTextRun(out, piece, text, false, false);
-        }
-    }
+    AppendRunText(out, run);
     out += "</w:p></w:txbxContent></wps:txbx><wps:bodyPr rot=\"0\" vert=\"";
     out += flow == TextFlow::Upward ? "vert270" : flow == TextFlow::Downward ? "vert" : "horz";
     out += "\" wrap=\"none\" lIns=\"0\" tIns=\"0\" rIns=\"0\" bIns=\"0\" anchor=\"t\" anchorCtr=\"0\">"

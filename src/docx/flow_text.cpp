@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "docx/line_bidi.h"
+#include "page/units.h"
 #include "docx/page_body.h"
 #include "docx/run_xml.h"
 #include "docx/xml_text.h"
@@ -22,8 +22,6 @@ constexpr int32_t kFillerMarkHalfPoints = 18;
 constexpr double kCloseLineShare = 0.75;
 // The smallest spacing a paragraph is written with (twips).
 constexpr int64_t kLeastSpacing = 1;
-// Twips of font size per half-point.
-constexpr int32_t kTwipsPerHalfPoint = 10;
 
 // One line of a column: a run, or a block's runs joined by tabs.
 struct CFlowLine {
@@ -197,13 +195,13 @@ private:
                 const CTextRun& run = column.runs[0];
                 if (run.left - line.left > 0)
                     AppendTabRun(out, run.size / kTwipsPerHalfPoint);
-                AppendRunText(out, run, false);
+                AppendRunText(out, run);
             }
             body_.CloseParagraph();
             return;
         }
         const CTextRun& run = *line.run;
-        const bool rightToLeft = HasRightToLeft(run) && ReadsRightToLeft(run);
+        const bool rightToLeft = run.readsRightToLeft;
         if (rightToLeft) {
             // A right-to-left line is set from its start, its right end,
             // which stays where the PDF has it: the indent at the start and
@@ -219,7 +217,7 @@ private:
             AppendIndent(properties, indent, NoWrapRightIndent());
         }
         body_.OpenParagraph(properties, RunHalfPoints(run));
-        AppendRunText(out, run, rightToLeft);
+        AppendRunText(out, run);
         body_.CloseParagraph();
     }
 

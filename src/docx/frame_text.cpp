@@ -5,7 +5,7 @@
 // Vertical runs become text boxes, which keep their direction.
 #include <algorithm>
 
-#include "docx/line_bidi.h"
+#include "page/units.h"
 #include "docx/page_body.h"
 #include "docx/run_xml.h"
 #include "docx/xml_text.h"
@@ -17,8 +17,6 @@ namespace {
 constexpr int32_t kMinFrameWidth = 1;
 // Distance kept between a frame and the text around it (twips).
 constexpr int32_t kFrameTextDistance = 144;
-// Twips of font size per half-point.
-constexpr int32_t kTwipsPerHalfPoint = 10;
 // The trailing ordinary paragraph's exact height (twips) and mark size.
 constexpr int32_t kTrailingLineTwips = 1;
 constexpr int32_t kTrailingMarkHalfPoints = 2;
@@ -69,8 +67,7 @@ void WriteFrameLine(CPageBody& body, const std::string& frame, const CFrameLine&
         // the line taller than its runs.
         if (i > line.first)
             AppendTabRun(out, runs[i].size / kTwipsPerHalfPoint);
-        // The frame's paragraph stays left to right: it is set from its left edge.
-        AppendRunText(out, runs[i], false);
+        AppendRunText(out, runs[i]);
     }
     body.CloseParagraph();
 }

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "docx/line_bidi.h"
 #include "docx/xml_text.h"
+#include "page/units.h"
 
 namespace {
 
-// Twips of font size per half-point.
-constexpr int32_t kTwipsPerHalfPoint = 10;
 // The character scale readers take as "no scale".
 constexpr int32_t kNoScale = 100;
 // The scales a document may state (percent).
@@ -22,13 +20,6 @@ void AppendValue(std::string& out, const char* element, int64_t value)
     out += " w:val=\"";
     AppendInt(out, value);
     out += "\"/>";
-}
-
-// Half-points for a raise in twips, rounded to the nearest.
-int32_t RaiseHalfPoints(int32_t twips)
-{
-    return twips >= 0 ? (twips + kTwipsPerHalfPoint / 2) / kTwipsPerHalfPoint
-                      : -((-twips + kTwipsPerHalfPoint / 2) / kTwipsPerHalfPoint);
 }
 
 }  // namespace
@@ -50,7 +41,7 @@ void AppendRunProperties(std::string& out, const CTextPiece& piece, bool rightTo
         out += "<w:color w:val=\"" + HexColor(piece.color) + "\"/>";
     if (piece.charScale != kNoScale && piece.charScale > 0)
         AppendValue(out, "w:w", std::clamp(piece.charScale, kMinScale, kMaxScale));
-    if (const int32_t raise = RaiseHalfPoints(piece.raise))
+    if (const int32_t raise = RoundedHalfPoints(piece.raise))
         AppendValue(out, "w:position", raise);
     const int32_t halfPoints = std::max(piece.halfPoints, 1);
     AppendValue(out, "w:sz", halfPoints);
@@ -73,33 +64,14 @@ void AppendTextRun(std::string& out, const CTextPiece& piece, std::u16string_vie
     out += "</w:t></w:r>";
 }
 
-void AppendRunText(std::string& out, const CTextRun& run, bool rightToLeftParagraph)
+void AppendRunText(std::string& out, const CTextRun& run)
 {
-    if (HasRightToLeft(run)) {
-        const std::vector<CTextSegment> segments = LogicalSegments(run, rightToLeftParagraph);
-        if (!segments.empty()) {
-            for (const CTextSegment& segment : segments)
-                AppendTextRun(out, run.pieces[segment.piece], segment.text, segment.rightToLeft, true);
-            return;
-        }
-    }
-    for (const CTextPiece& piece : run.pieces) {
-        // One w:t per piece: the spans' texts joined.
-        bool open = false;
-        for (const CTextSpan& span : piece.spans) {
-            if (span.text.empty())
-                continue;
-            if (!open) {
-                out += "<w:r>";
-                AppendRunProperties(out, piece, false, false);
-                out += "<w:t xml:space=\"preserve\">";
-                open = true;
-            }
-            AppendXmlText(out, span.text);  // a tab comes out as a blank
-        }
-        if (open)
-            out += "</w:t></w:r>";
-    }
+    // Layout settled the text (stored order included): one run per stretch;
+    // lines with right-to-left letters repeat their style for the reader's
+    // complex-script formatting.
+    for (const CPrintedText& stretch : run.printed)
+        if (stretch.piece < run.pieces.size())
+            AppendTextRun(out, run.pieces[stretch.piece], stretch.text, stretch.rightToLeft, run.hasRightToLeft);
 }
 
 void AppendTabRun(std::string& out, int32_t halfPoints)

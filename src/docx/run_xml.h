@@ -16,10 +16,9 @@ void AppendRunProperties(std::string& out, const CTextPiece& piece, bool rightTo
 void AppendTextRun(std::string& out, const CTextPiece& piece, std::u16string_view text, bool rightToLeft,
                    bool complexScript);
 
-// All of a run's text: each piece as a run, in drawing order; a run with
-// right-to-left letters in logical order for a paragraph of the given
-// direction.
-void AppendRunText(std::string& out, const CTextRun& run, bool rightToLeftParagraph);
+// All of a run's text as layout settled it (CTextRun::printed): a run per
+// stretch, in stored order.
+void AppendRunText(std::string& out, const CTextRun& run);
 
 // A tab of `halfPoints` size (so it cannot make the line taller than the run it leads to).
 void AppendTabRun(std::string& out, int32_t halfPoints);

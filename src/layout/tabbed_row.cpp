@@ -1,7 +1,5 @@
 #include "layout/tabbed_row.h"
 
-#include "platform/text_direction.h"
-
 namespace {
 
 // A run follows the one before it by tab only when it starts at least this
@@ -10,24 +8,6 @@ namespace {
 constexpr double kMinTabGapShare = 0.25;
 
 }  // namespace
-
-bool RunHasRightToLeft(const CTextRun& run)
-{
-    // Letters of those scripts reach the document only by character code;
-    // a glyph's text ends at its first zero unit.
-    for (const CTextPiece& piece : run.pieces)
-        for (const CTextSpan& span : piece.spans) {
-            if (!span.byCharCode)
-                continue;
-            for (char16_t unit : span.text) {
-                if (unit == 0)
-                    break;
-                if (IsRightToLeftChar(unit))
-                    return true;
-            }
-        }
-    return false;
-}
 
 bool FitsOneTabbedLine(const CRunBlock& block)
 {
@@ -38,7 +18,7 @@ bool FitsOneTabbedLine(const CRunBlock& block)
         if (column.runs.size() != 1)
             return false;
         const CTextRun& run = column.runs[0];
-        if (RunHasRightToLeft(run))
+        if (run.hasRightToLeft)
             return false;
         if (previous) {
             if (run.bottom != previous->bottom || run.left - previous->right < kMinTabGapShare * previous->size)

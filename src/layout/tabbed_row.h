@@ -8,11 +8,8 @@
 
 #include "page/run_block.h"
 
-// True when the run's text holds a letter of a right-to-left script.
-bool RunHasRightToLeft(const CTextRun& run);
-
 // True when every column of `block` (two or more) holds one run, all on one
-// baseline, none with right-to-left text, each starting at least a quarter of
+// baseline, none with right-to-left text (the runs' text is settled), each starting at least a quarter of
 // the previous run's size after its end.
 bool FitsOneTabbedLine(const CRunBlock& block);
 

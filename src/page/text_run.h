@@ -2,6 +2,7 @@
 // A styled run of text in twips, ready to be placed on the page: its box and
 // its text as pieces of one style each. Writers turn the pieces into their
 // own markup.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,11 +29,24 @@ struct CTextPiece {
     bool bold = false;
     bool italic = false;
     int32_t charScale = 100;   // horizontal scale, percent
-    int32_t raise = 0;         // twips above the run's baseline (negative: lowered); not written to RTF
+    int32_t raise = 0;         // twips above the run's baseline (negative: lowered)
     std::vector<CTextSpan> spans;
 };
 
 enum class RunKind { Line, Box, Up, Down };
+
+// A stretch of a run's text as the document stores it: one piece's style,
+// one direction, in logical order. Layout settles it once for every printer:
+// the glyphs' texts cut at their first zero unit, a tab as a blank, control
+// characters left out, each glyph's text composed (NFC), right-to-left
+// stretches in logical order with mirrored brackets and surrogate pairs in
+// order. The printers only encode or escape it.
+struct CPrintedText {
+    size_t piece = 0;               // index into the run's pieces
+    bool rightToLeft = false;       // a right-to-left stretch
+    std::u16string text;
+    std::vector<bool> byCharCode;   // per unit of `text`: it comes from a glyph written by character code
+};
 
 struct CTextRun {
     RunKind kind = RunKind::Line;
@@ -51,6 +65,10 @@ struct CTextRun {
     int32_t joined = 0;
     int32_t placed = 0;
     int32_t lastSize = 0;     // size of the right-hand part after a merge
+    // Set by layout once the run is complete (SettlePrintedText):
+    std::vector<CPrintedText> printed;  // the text in stored order
+    bool hasRightToLeft = false;        // it holds a letter of a right-to-left script
+    bool readsRightToLeft = false;      // a flow line set as a right-to-left paragraph
 };
 
 using RunList = std::vector<CTextRun>;

@@ -124,6 +124,8 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 } // namespace
 
+int Windows1252Byte(char32_t c) { return DirectByte(c); }
+
 char32_t Windows1252ToUnicode(unsigned char byte)
 {
     if (byte >= 0x80 && byte < 0xA0)

@@ -18,5 +18,9 @@ std::string Utf8ToWindows1252(std::string_view text);
 // map to the C1 control of the same value, as Windows does.
 char32_t Windows1252ToUnicode(unsigned char byte);
 
+// The Windows-1252 byte that stands for exactly this character, or -1 (no
+// best fit).
+int Windows1252Byte(char32_t c);
+
 // The Windows-1252 text for one code point, best fit included.
 std::string CodePointToWindows1252(char32_t c);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "rtf/bidi_text.h"
 #include "rtf/rtf_format.h"
 #include "rtf/rtf_writer.h"
 #include "rtf/run_text.h"
@@ -49,26 +48,21 @@ std::string RightToLeftParagraphStart(int32_t indent, int64_t spacing)
     return RtfText("\\pard\\rtlpar\\qr\\li", indent, "\\ri0\\sl-", spacing, "\\slmult0 ");
 }
 
-// A line's paragraph start and its text in stored order: lines with
-// right-to-left letters in logical order; lines that read right to left as
-// right-to-left paragraphs that keep their right end where the PDF has it,
-// as its lines are aligned there.
+// A line's paragraph start and its text (already in stored order): lines
+// that read right to left as right-to-left paragraphs that keep their right
+// end where the PDF has it, as its lines are aligned there.
 struct CLineText {
     bool rightToLeft = false;
     int32_t rightIndent = 0;
     int32_t noWrapIndent = 0;
-    std::string text;
+    const std::string& text;
 
     CLineText(const CPage& page, const CTextRun& run, const std::string& rtf, int32_t columnRight)
-        : noWrapIndent(NoWrapRightIndent(page))
+        : noWrapIndent(NoWrapRightIndent(page)), text(rtf)
     {
-        if (!ContainsRightToLeft(rtf)) {
-            text = rtf;
-            return;
-        }
-        rightToLeft = IsRightToLeftLine(rtf);
-        rightIndent = std::max(columnRight - run.right, 0);
-        text = LogicalOrderRtf(rtf, rightToLeft);
+        rightToLeft = run.readsRightToLeft;
+        if (rightToLeft)
+            rightIndent = std::max(columnRight - run.right, 0);
     }
     std::string Start(int32_t indent, int64_t spacing) const
     {

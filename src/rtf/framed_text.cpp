@@ -5,7 +5,7 @@
 // share a frame (a line's runs, a stack of lines) is the page's frame plan.
 #include <algorithm>
 
-#include "rtf/bidi_text.h"
+#include "page/units.h"
 #include "rtf/rtf_format.h"
 #include "rtf/rtf_writer.h"
 #include "rtf/run_text.h"
@@ -17,8 +17,6 @@ constexpr int32_t kClosingFrameInset = 5;
 // Narrowest frame written: a run that starts at the page edge still gets
 // a frame of its own instead of one the reader sizes.
 constexpr int32_t kMinFrameWidth = 1;
-// Twips of font size per half-point.
-constexpr int32_t kTwipsPerHalfPoint = 10;
 
 int32_t FrameWidth(const CPage& page, int32_t posx)
 {
@@ -50,8 +48,7 @@ std::string LineContent(const CTextRun* runs, size_t count, int32_t left, CRtfWr
         // the line taller than its runs.
         if (i > 0)
             AppendRtf(text, "{\\fs", std::max(runs[i].size / kTwipsPerHalfPoint, 1), "\\tab}");
-        // The frame's paragraph stays left to right: it is set from its left edge.
-        text += LogicalOrderRtf(RunRtf(runs[i], TextMode::Frames, writer), false);
+        text += RunRtf(runs[i], TextMode::Frames, writer);
     }
     return text;
 }

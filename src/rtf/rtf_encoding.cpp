@@ -1,31 +1,20 @@
 #include "rtf/rtf_encoding.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "platform/code_page.h"
 #include "rtf/rtf_format.h"
 
 namespace {
 
-constexpr char16_t kTab = 0x09;
-// Units below this are control characters: they have no place in RTF text
-// (a raw line feed would even break the one-line document).
+// Units below this are control characters: they have no place in RTF text.
 constexpr char16_t kFirstPrintable = 0x20;
 constexpr unsigned char kDelete = 0x7F;
 
-void AppendCodeMarker(uint32_t code, std::string& text)
+void AppendUnicodeWord(std::string& out, char16_t unit, char fallback)
 {
-    AppendRtf(text, "&u", static_cast<int32_t>(code), "x");
-}
-
-// One UTF-16 unit given by character code.
-void AppendCodeUnit(uint32_t unit, std::string& text)
-{
-    if (unit == kTab)
-        text.push_back(' ');
-    else if (unit >= kFirstPrintable)
-        AppendCodeMarker(unit, text);
+    AppendRtf(out, "\\u", static_cast<int16_t>(unit));
+    out.push_back(fallback);
 }
 
 bool IsValidUtf8(std::string_view s)
@@ -46,63 +35,26 @@ bool IsValidUtf8(std::string_view s)
 
 } // namespace
 
-CAppendedText AppendItemText(const CTextItem& item, std::string& text)
+void AppendRtfText(std::string& out, std::u16string_view text, const std::vector<bool>& byCharCode)
 {
-    const size_t before = text.size();
-    CAppendedText result;
-    if (item.useCharCode) {
-        result.byCharCode = true;
-        // RTF's \u takes one UTF-16 unit, so each unit gets its own marker.
-        for (char16_t unit : CharCodeUnits(item))
-            AppendCodeUnit(unit, text);
-    } else {
-        std::string converted;
-        AppendWindows1252(item.text, converted);
-        for (char c : converted) {
-            unsigned char byte = static_cast<unsigned char>(c);
-            if (byte == kTab)
-                text.push_back(' ');
-            else if (byte < kFirstPrintable || byte == kDelete)
-                continue;
-            else if (c == '&')
-                text.append("&&");
-            else
-                text.push_back(c);
-        }
-    }
-    result.bytes = text.size() - before;
-    return result;
-}
-
-void Escape(std::string& text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 8 + 8);
     for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        switch (c) {
-        case '\\':
-        case '{':
-        case '}':
-            out.push_back('\\');
-            out.push_back(c);
-            break;
-        case '&':
-            if (i + 1 < text.size() && text[i + 1] == 'u') {
-                out.append("\\u");
-                ++i;
-            } else if (i + 1 < text.size() && text[i + 1] == '&') {
-                out.push_back('&');
-                ++i;
-            } else {
-                out.push_back('&');
-            }
-            break;
-        default:
-            out.push_back(c);
+        const char16_t unit = text[i];
+        if (i < byCharCode.size() && byCharCode[i]) {
+            // Readers skip the one fallback letter after the control word.
+            AppendUnicodeWord(out, unit, 'x');
+            continue;
         }
+        if (unit == '\\' || unit == '{' || unit == '}') {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(unit));
+            continue;
+        }
+        const int byte = (unit >= 0xD800 && unit <= 0xDFFF) ? -1 : Windows1252Byte(unit);
+        if (byte >= 0)
+            out.push_back(static_cast<char>(byte));
+        else
+            AppendUnicodeWord(out, unit, '?');
     }
-    text.swap(out);
 }
 
 std::string FontTableName(std::string_view face)

@@ -95,8 +95,6 @@ int CRtfWriter::ColorIndex(uint32_t color)
 
 int CRtfWriter::WriteBody(std::string_view text)
 {
-    if (echo_)
-        echo_->append(text);
     return bodyFile_.Write(text);
 }
 

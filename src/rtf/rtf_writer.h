@@ -63,9 +63,6 @@ public:
 
     // Appends to the body file; 0 or the errno of the failed write.
     int WriteBody(std::string_view text);
-    // While set, every body write is also appended to `echo` (the text check
-    // reads a page's RTF from it); null ends it.
-    void EchoBodyInto(std::string* echo) { echo_ = echo; }
 
     const std::string& RtfPath() const { return rtfPath_; }
     const std::string& BodyPath() const { return bodyPath_; }
@@ -87,6 +84,5 @@ private:
     int32_t colorCount_ = 0;
     std::unordered_map<uint32_t, int32_t> colorMap_;
     std::unordered_map<std::string, int32_t> fontMap_;
-    std::string* echo_ = nullptr;
     int32_t reachedBaseline_ = 0;  // lowest baseline written in the current column section
 };

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "page/units.h"
 #include "rtf/rtf_format.h"
 #include "rtf/run_text.h"
 
 namespace {
 
-// Twips of font size per half-point.
-constexpr int32_t kTwipsPerHalfPoint = 10;
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 // Shape text boxes: runs that keep their exact place on the page (vertical
 // text, overlaid text, large initials).
-#include "rtf/bidi_text.h"
 #include "rtf/rtf_format.h"
 #include "rtf/rtf_writer.h"
 #include "rtf/run_text.h"
@@ -39,8 +38,7 @@ int CRtfWriter::WriteTextBox(const CTextRun& run, TextFlow flow)
     AppendRtf(shape, "{\\sp{\\sn txflTextFlow}{\\sv ", static_cast<int>(flow), "}}");
     shape += "{\\sp{\\sn WrapText}{\\sv 1}}"
              "{\\sp{\\sn BehindDocument}{\\sv 1}}{\\shptxt\\pard\\plain\\li0\\adjustright\\faauto";
-    // Horizontal text in logical order; vertical text keeps its glyph order.
-    shape += flow == TextFlow::Horizontal ? LogicalOrderRtf(text, false) : text;
+    shape += text;
     shape += "}}}";
     return WriteBody(shape);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "docx/docx_writer.h"
+#include "layout/printed_text.h"
 #include "platform/temp_path.h"
 
 namespace docxtest {
@@ -163,9 +164,16 @@ inline std::string WritePackage(const std::vector<CPage>& pages, int& error)
     const std::string path = MakeTempPath() + ".docx";
     CDocxWriter writer;
     error = writer.Open(path);
-    for (const CPage& page : pages)
+    for (CPage page : pages) {
+        // Pages made by hand: their text settled as layout would.
+        SettlePageText(page);
+        for (CRunBlock& block : page.blocks)
+            for (CRunColumn& column : block.columns)
+                for (CTextRun& run : column.runs)
+                    SettlePrintedText(run, PrintedOrderOf(run.kind, page.mode));
         if (!error)
             error = writer.PrintPage(page);
+    }
     if (!error)
         error = writer.Finish();
     return error ? std::string() : path;

@@ -1,9 +1,8 @@
 // XML text of the package: escaping, characters XML cannot hold, faces of
 // any encoding, colours; and right-to-left runs in logical order.
 #include <gtest/gtest.h>
-#include <unicode/ubidi.h>
 
-#include "docx/line_bidi.h"
+#include "layout/printed_text.h"
 #include "docx/run_xml.h"
 #include "docx/xml_text.h"
 #include "docx_test_support.h"
@@ -77,61 +76,32 @@ TEST(DocxRunXml, TabByCharacterCodeIsOneBlankAndPiecesKeepTheirOrder)
     CTextRun run = docxtest::LineRun(u"A", 0, 1000);
     run.pieces[0].spans.push_back(CTextSpan{u"\t", true});
     run.pieces.push_back(docxtest::Piece(u"B", "DejaVu Sans", 24));
+    SettlePrintedText(run, PrintedOrder::FlowLine);
     std::string out;
-    AppendRunText(out, run, false);
+    AppendRunText(out, run);
     EXPECT_NE(out.find(">A </w:t>"), std::string::npos) << out;
     EXPECT_LT(out.find(">A </w:t>"), out.find(">B</w:t>"));
     EXPECT_EQ(docxtest::Count(out, "<w:r>"), 2u);
 }
 
-// The reader's view of stored text: ICU's forward algorithm with mirroring.
-std::u16string Displayed(const std::u16string& logical, bool rightToLeftParagraph)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    UBiDi* bidi = ubidi_open();
-    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(logical.data()), static_cast<int32_t>(logical.size()),
-                  rightToLeftParagraph ? 1 : 0, nullptr, &status);
-    std::u16string shown(logical.size() * 2 + 1, u'\0');
-    const int32_t length = ubidi_writeReordered(bidi, reinterpret_cast<UChar*>(shown.data()),
-                                                static_cast<int32_t>(shown.size()), UBIDI_DO_MIRRORING, &status);
-    ubidi_close(bidi);
-    shown.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
-    return shown;
-}
-
-TEST(DocxLineBidi, HebrewDrawnLeftToRightIsStoredSoThatTheReaderDrawsItAgain)
+TEST(DocxRunXml, RightToLeftLinesAreWrittenAsLayoutStoredThem)
 {
     // "shalom (1)" as a PDF draws it: the last letter first.
-    const std::u16string drawn = u"(1) \u05DD\u05D5\u05DC\u05E9";
-    CTextRun run = docxtest::LineRun(drawn, 0, 1000);
-    EXPECT_TRUE(HasRightToLeft(run));
-    EXPECT_TRUE(ReadsRightToLeft(run));
-    std::u16string logical;
-    bool sawRightToLeft = false;
-    for (const CTextSegment& segment : LogicalSegments(run, true)) {
-        logical += segment.text;
-        sawRightToLeft = sawRightToLeft || segment.rightToLeft;
-    }
-    EXPECT_TRUE(sawRightToLeft);
-    EXPECT_NE(logical.find(u"\u05E9\u05DC\u05D5\u05DD"), std::u16string::npos);
-    EXPECT_EQ(Displayed(logical, true), drawn);
-
+    CTextRun run = docxtest::LineRun(u"(1) \u05DD\u05D5\u05DC\u05E9", 0, 1000);
+    SettlePrintedText(run, PrintedOrder::FlowLine);
     std::string out;
-    AppendRunText(out, run, true);
+    AppendRunText(out, run);
     EXPECT_NE(out.find("<w:rtl/>"), std::string::npos);
     EXPECT_NE(out.find("<w:szCs w:val=\"24\"/>"), std::string::npos);
-}
-
-TEST(DocxLineBidi, LatinLineWithOneHebrewWordReadsLeftToRight)
-{
-    CTextRun run = docxtest::LineRun(u"see \u05DD\u05D5\u05DC\u05E9 here", 0, 1000);
-    EXPECT_TRUE(HasRightToLeft(run));
-    EXPECT_FALSE(ReadsRightToLeft(run));
-    std::u16string logical;
-    for (const CTextSegment& segment : LogicalSegments(run, false))
-        logical += segment.text;
-    EXPECT_EQ(logical, u"see \u05E9\u05DC\u05D5\u05DD here");
-    EXPECT_FALSE(HasRightToLeft(docxtest::LineRun(u"plain text", 0, 1000)));
+    // Stored: the word first, in reading order, then the bracketed number
+    // with its brackets mirrored.
+    EXPECT_LT(out.find("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"), out.find("1"));
+    // An accent after its letter comes composed, as in the RTF.
+    CTextRun accent = docxtest::LineRun(u"e\u0301", 0, 1000);
+    SettlePrintedText(accent, PrintedOrder::FlowLine);
+    out.clear();
+    AppendRunText(out, accent);
+    EXPECT_NE(out.find(">\xc3\xa9</w:t>"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "layout/frame_stacks.h"
+#include "layout/printed_text.h"
 #include "layout/run_text_support.h"
 #include "rtf/rtf_test_support.h"
 
@@ -91,6 +92,7 @@ TEST(FrameStacks, AStackIsWrittenAsParagraphsWithTheSameFrameControls)
     page.heightTwips = 15841;
     page.lineRuns = {Line(720, 1000), Line(720, 1280)};
     page.frameStacks = PlanFrameStacks(page.lineRuns);
+    SettlePageText(page);
     ASSERT_EQ(writer.WriteFramedText(page), 0);
     ASSERT_EQ(writer.FinishDocument(), 0);
     const std::string controls =

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "layout/char_scale.h"
+#include "layout/printed_text.h"
 #include "layout/run_collectors.h"
 #include "platform/text_measure.h"
 #include "rtf/run_text.h"
@@ -45,7 +46,9 @@ protected:
             writer->FontIndex(face);
         for (uint32_t color : page.colorsInFirstUse)
             writer->ColorIndex(color);
-        return RunRtf(run, mode, *writer);
+        CTextRun settled = run;
+        SettlePrintedText(settled, PrintedOrderOf(run.kind, mode));
+        return RunRtf(settled, mode, *writer);
     }
     void Line(const std::vector<CTextItem>& items)
     {

@@ -8,6 +8,7 @@
 
 #include "conversion/receiver.h"
 #include "page/page.h"
+#include "layout/printed_text.h"
 #include "page/text_item.h"
 #include "platform/temp_path.h"
 #include "rtf/rtf_writer.h"
@@ -52,6 +53,13 @@ inline std::vector<CTextItem> Word(const std::u16string& text, double x, double 
         x += advance;
     }
     return items;
+}
+
+// The run with its printed text settled, as layout leaves it.
+inline CTextRun Settled(CTextRun run, TextMode mode = TextMode::Flow)
+{
+    SettlePrintedText(run, PrintedOrderOf(run.kind, mode));
+    return run;
 }
 
 class CMessageLog : public IConversionReceiver {

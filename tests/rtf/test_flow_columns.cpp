@@ -44,7 +44,7 @@ CTextRun FlowRun(const std::string& text, int32_t left, int32_t bottom, int32_t 
     r.size = size;
     r.lineHeight = static_cast<uint32_t>(size);
     r.lastSize = size;
-    return r;
+    return Settled(r);
 }
 
 CRunColumn Column(std::vector<CTextRun> runs, int32_t boundary = 0)

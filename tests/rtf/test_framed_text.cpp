@@ -24,7 +24,7 @@ CTextRun FrameRun(int32_t left, int32_t top, const std::string& text, int32_t ha
     run.bottom = top + 240;
     run.size = 240;
     run.lineHeight = 240;
-    return run;
+    return Settled(run, TextMode::Frames);
 }
 
 class FramedText : public ::testing::Test {

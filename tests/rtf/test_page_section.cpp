@@ -39,7 +39,7 @@ CTextRun LineRun(int32_t left, int32_t baseline, const std::string& text, RunKin
     run.lineHeight = 240;
     run.lastSize = 240;
     run.pieces = {Piece(text)};
-    return run;
+    return Settled(run);
 }
 
 class PageSections : public ::testing::Test {

@@ -1,124 +1,161 @@
+// Settled run text into RTF: the code page where it holds a character, the
+// Unicode control word (signed, in order) where not; and the run's RTF of
+// lines with right-to-left letters, raised pieces and composed accents.
 #include <gtest/gtest.h>
 
-#include <random>
-
+#include "layout/printed_text.h"
 #include "rtf/rtf_encoding.h"
+#include "rtf/rtf_writer.h"
+#include "rtf/run_text.h"
 
 namespace {
 
-CTextItem TextItem(std::u16string text)
+CTextSpan Text(std::u16string text) { return CTextSpan{std::move(text), false}; }
+CTextSpan Code(std::u16string text) { return CTextSpan{std::move(text), true}; }
+
+CTextRun RunOf(std::vector<CTextSpan> spans, RunKind kind = RunKind::Line)
 {
-    CTextItem item;
-    item.text = std::move(text);
-    return item;
+    CTextRun run;
+    run.kind = kind;
+    CTextPiece piece;
+    piece.face = "Arial";
+    piece.halfPoints = 24;
+    piece.spans = std::move(spans);
+    run.pieces.push_back(std::move(piece));
+    return run;
 }
 
-CTextItem CodeItem(uint32_t code)
+// The spans' text as RTF, in drawing order.
+std::string Encoded(std::vector<CTextSpan> spans)
 {
-    CTextItem item;
-    item.useCharCode = 1;
-    item.charCode = code;
-    return item;
+    CTextRun run = RunOf(std::move(spans));
+    SettlePrintedText(run, PrintedOrder::GlyphOrder);
+    std::string out;
+    for (const CPrintedText& stretch : run.printed)
+        AppendRtfText(out, stretch.text, stretch.byCharCode);
+    return out;
 }
 
-std::string Encoded(const std::vector<CTextItem>& items)
+TEST(RtfEncoding, CharacterCodeGlyphsBecomeUnicodeControlWords)
 {
-    std::string text;
-    for (const CTextItem& item : items)
-        AppendItemText(item, text);
-    Escape(text);
-    return text;
-}
-
-// The four replacements one after the other, each over the whole text.
-std::string EscapeInTurn(std::string text)
-{
-    const std::pair<std::string, std::string> steps[] = {{"\\", "\\\\"}, {"{", "\\{"}, {"}", "\\}"}, {"&u", "\\u"}};
-    for (const auto& [from, to] : steps) {
-        std::string out;
-        size_t pos = 0;
-        for (size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size())
-            out += text.substr(pos, hit - pos) + to;
-        out += text.substr(pos);
-        text = out;
-    }
-    return text;
-}
-
-TEST(RtfEncoding, CharacterCodeItemsBecomeUnicodeControlWords)
-{
-    std::string raw;
-    CAppendedText added = AppendItemText(CodeItem(8226), raw);
-    EXPECT_EQ(raw, "&u8226x");
-    EXPECT_TRUE(added.byCharCode);
-    Escape(raw);
-    EXPECT_EQ(raw, "\\u8226x");
-
-    EXPECT_EQ(Encoded({CodeItem(233)}), "\\u233x");
+    EXPECT_EQ(Encoded({Code(u"\u2022")}), "\\u8226x");
+    EXPECT_EQ(Encoded({Code(u"\u00e9")}), "\\u233x");
     // A tab given by character code is one plain blank.
-    EXPECT_EQ(Encoded({CodeItem(9)}), " ");
+    EXPECT_EQ(Encoded({Code(u"\t")}), " ");
+    // A glyph read as three letters keeps every one.
+    EXPECT_EQ(Encoded({Code(u"ffi")}), "\\u102x\\u102x\\u105x");
 }
 
-TEST(RtfEncoding, ConvertedTextIsWindows1252WithoutHexEscapes)
+TEST(RtfEncoding, OtherTextIsWindows1252WhereItHoldsTheCharacter)
 {
-    EXPECT_EQ(Encoded({TextItem(u"\u00e9")}), "\xE9");
-    EXPECT_EQ(Encoded({TextItem(u"\u20ac")}), "\x80");
-    EXPECT_EQ(Encoded({TextItem(u"\ufb01")}), "fi");
-    // The item's text ends at its first zero unit.
-    EXPECT_EQ(Encoded({TextItem(std::u16string(u"ab\0cd", 5))}), "ab");
+    EXPECT_EQ(Encoded({Text(u"\u00e9")}), "\xE9");
+    EXPECT_EQ(Encoded({Text(u"\u20ac")}), "\x80");
+    // No byte for it: the character itself rather than a look-alike.
+    EXPECT_EQ(Encoded({Text(u"\u0142")}), "\\u322?");
+    // A glyph's text ends at its first zero unit.
+    EXPECT_EQ(Encoded({Text(std::u16string(u"ab\0cd", 5))}), "ab");
 }
 
-TEST(RtfEncoding, EscapesBackslashAndBraces)
+TEST(RtfEncoding, AccentAfterItsLetterIsComposedAsTheOtherPrinterHasIt)
 {
-    EXPECT_EQ(Encoded({TextItem(u"a{b}c\\d")}), "a\\{b\\}c\\\\d");
-    EXPECT_EQ(Encoded({TextItem(u"\\")}), "\\\\");
-    EXPECT_EQ(Encoded({TextItem(u"\\"), CodeItem(8226)}), "\\\\\\u8226x");
+    // "e" + combining acute in one glyph: the composed letter, not "e?".
+    EXPECT_EQ(Encoded({Text(u"e\u0301")}), "\xE9");
+    EXPECT_EQ(Encoded({Code(u"e\u0301")}), "\\u233x");
 }
 
-TEST(RtfEncoding, PageTextReadingAmpersandUStaysText)
+TEST(RtfEncoding, EscapesBackslashAndBracesAndNothingElse)
 {
-    // "&u" typed on the page must not turn into an RTF control word
-    // (R\usage would swallow "usage").
-    EXPECT_EQ(Encoded({TextItem(u"R"), TextItem(u"&"), TextItem(u"u"), TextItem(u"sage")}), "R&usage");
-    EXPECT_EQ(Encoded({TextItem(u"&&u")}), "&&u");
-    EXPECT_EQ(Encoded({TextItem(u"&"), CodeItem(8226)}), "&\\u8226x");
+    EXPECT_EQ(Encoded({Text(u"a{b}c\\d")}), "a\\{b\\}c\\\\d");
+    EXPECT_EQ(Encoded({Text(u"\\"), Code(u"\u2022")}), "\\\\\\u8226x");
+    // Page text reading "&u" stays text.
+    EXPECT_EQ(Encoded({Text(u"R"), Text(u"&"), Text(u"u"), Text(u"sage")}), "R&usage");
 }
 
 TEST(RtfEncoding, ControlCharactersNeverReachTheDocument)
 {
     // A raw line feed would break the one-line document; a raw tab is a blank.
-    EXPECT_EQ(Encoded({TextItem(u"a\nb\rc\td\x01")}), "abc d");
-    EXPECT_EQ(Encoded({CodeItem(10)}), "");
+    EXPECT_EQ(Encoded({Text(u"a\nb\rc\td\x01\x7f")}), "abc d");
+    EXPECT_EQ(Encoded({Code(u"\n")}), "");
 }
 
-TEST(RtfEncoding, TwoUnitCharacterCodesGiveOneControlWordPerUnit)
+TEST(RtfEncoding, UnitsBeyondTheSignedRangeAreWrittenNegativeInTheirOrder)
 {
-    // U+1F600 as a surrogate pair: first unit in the low half.
-    const uint32_t pair = 0xD83Du | (0xDE00u << 16);
-    EXPECT_EQ(Encoded({CodeItem(pair)}), "\\u55357x\\u56832x");
-    EXPECT_EQ(Encoded({CodeItem(0xF020)}), "\\u61472x");
+    // U+1F600 as a surrogate pair: lead first, each as RTF's signed value.
+    EXPECT_EQ(Encoded({Code(u"\U0001F600")}), "\\u-10179x\\u-8704x");
+    EXPECT_EQ(Encoded({Text(u"a\U0001F600")}), "a\\u-10179?\\u-8704?");
+    EXPECT_EQ(Encoded({Code(u"\uF020")}), "\\u-4064x");
+    EXPECT_EQ(Encoded({Code(u"\u7FFF\u8000")}), "\\u32767x\\u-32768x");
 }
 
-TEST(RtfEncoding, OnePassEscapeEqualsTheReplacementsInTurn)
+TEST(RtfRunText, RightToLeftLineWithACharacterBeyondTheBmpKeepsItsPairInOrder)
 {
-    // Over every text without a doubled '&' (which only protects a literal
-    // '&' of the page text) the one pass gives what the four passes give.
-    const char alphabet[] = {'\\', '{', '}', '&', 'u', 'a', 'x'};
-    std::mt19937 random(7);
-    int compared = 0;
-    for (int round = 0; round < 20000; ++round) {
-        std::string text;
-        const int length = static_cast<int>(random() % 12);
-        for (int i = 0; i < length; ++i)
-            text.push_back(alphabet[random() % sizeof alphabet]);
-        if (text.find("&&") != std::string::npos)
-            continue;
-        std::string escaped = text;
-        Escape(escaped);
-        ASSERT_EQ(escaped, EscapeInTurn(text)) << text;
-        ++compared;
-    }
-    EXPECT_GT(compared, 10000);
+    // Hebrew, U+1F600, Hebrew in logical order; drawn left to right the
+    // other way round.
+    CTextRun run = RunOf({Code(u"\u05D1"), Text(u" "), Code(u"\U0001F600"), Text(u" "), Code(u"\u05D0")});
+    SettlePrintedText(run, PrintedOrder::FlowLine);
+    ASSERT_TRUE(run.hasRightToLeft);
+    EXPECT_TRUE(run.readsRightToLeft);
+    CRtfWriter writer;
+    const std::string rtf = RunRtf(run, TextMode::Flow, writer);
+    EXPECT_NE(rtf.find("\\u1488x \\u-10179x\\u-8704x \\u1489x"), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.find("\\u-8704x\\u-10179x"), std::string::npos) << rtf;
+    EXPECT_EQ(rtf, "{\\fs24\\cf0\\f1\\charscalex100\\rtlch\\fs24\\cf0\\f1\\charscalex100 "
+                   "\\u1488x \\u-10179x\\u-8704x \\u1489x}\\fs24\\cf0\\f1\\charscalex100");
+}
+
+TEST(RtfRunText, StylesOfRightToLeftGroupsAreThoseInForceForEachPiece)
+{
+    // Two pieces, the first bold: the second's group states the bold's end.
+    CTextRun run = RunOf({Code(u"\u05D1\u05D0")});
+    CTextPiece plain = run.pieces[0];
+    plain.spans = {Code(u"\u05D3\u05D2")};
+    run.pieces[0].bold = true;
+    run.pieces.push_back(plain);
+    SettlePrintedText(run, PrintedOrder::FlowLine);
+    CRtfWriter writer;
+    const std::string bold = "\\fs24\\cf0\\f1\\b\\charscalex100";
+    const std::string after = "\\fs24\\cf0\\f1\\b0\\charscalex100";
+    // Logical order: the plain piece (drawn right) first.
+    EXPECT_EQ(RunRtf(run, TextMode::Flow, writer), "{" + after + "\\rtlch" + after + " \\u1490x\\u1491x}{" + bold +
+                                                       "\\rtlch" + bold + " \\u1488x\\u1489x}" + after);
+    // Frames state each piece's style inside its group only.
+    SettlePrintedText(run, PrintedOrder::Paragraph);
+    EXPECT_EQ(RunRtf(run, TextMode::Frames, writer),
+              "{\\f1\\fs24\\cf0\\charscalex100\\rtlch\\f1\\fs24\\cf0\\charscalex100 \\u1490x\\u1491x}"
+              "{\\b\\f1\\fs24\\cf0\\charscalex100\\rtlch\\b\\f1\\fs24\\cf0\\charscalex100 \\u1488x\\u1489x}");
+}
+
+TEST(RtfRunText, RaisedAndLoweredPiecesAreWrittenAsTheOtherPrinterHasThem)
+{
+    CTextRun run = RunOf({Text(u"E")});
+    run.pieces.push_back(run.pieces[0]);
+    run.pieces[1].spans = {Text(u"2")};
+    run.pieces[1].raise = 56;  // 5.6 half-points up: 6
+    run.pieces.push_back(run.pieces[0]);
+    run.pieces[2].spans = {Text(u"i")};
+    run.pieces[2].raise = -44;
+    SettlePrintedText(run, PrintedOrder::FlowLine);
+    CRtfWriter writer;
+    EXPECT_EQ(RunRtf(run, TextMode::Flow, writer),
+              "\\fs24\\cf0\\f1\\charscalex100 {E}\\fs24\\cf0\\f1\\charscalex100 {\\up6 2}"
+              "\\fs24\\cf0\\f1\\charscalex100 {\\dn4 i}");
+    SettlePrintedText(run, PrintedOrder::Paragraph);
+    EXPECT_EQ(RunRtf(run, TextMode::Frames, writer),
+              "{\\f1\\fs24\\cf0\\charscalex100 E}{\\f1\\fs24\\cf0\\charscalex100\\up6 2}"
+              "{\\f1\\fs24\\cf0\\charscalex100\\dn4 i}");
+}
+
+TEST(RtfRunText, OverlaidTextWithRightToLeftLettersOrdersEachParagraphOnItsOwn)
+{
+    CTextRun run = RunOf({Code(u"\u05D1\u05D0")}, RunKind::Box);
+    run.pieces.push_back(run.pieces[0]);
+    run.pieces[1].spans = {Text(u"ab")};
+    SettlePrintedText(run, PrintedOrder::PieceParagraphs);
+    CRtfWriter writer;
+    const std::string style = "\\fs24\\f1\\cf0\\strike0";
+    EXPECT_EQ(RunRtf(run, TextMode::Flow, writer), "{" + style + "\\rtlch" + style + " \\u1488x\\u1489x}" + style +
+                                                       "\\par{" + style + "\\rtlch" + style + "\\ltrch ab}" + style +
+                                                       "\\par" + style);
 }
 
 TEST(RtfEncoding, FontTableNamesCannotBreakTheTable)
@@ -133,15 +170,4 @@ TEST(RtfEncoding, FontTableNamesCannotBreakTheTable)
     EXPECT_EQ(FontTableName(""), "");
 }
 
-} // namespace
-
-TEST(RtfEncoding, CharacterCodeTextLongerThanTheCodeKeepsEveryUnit)
-{
-    // A glyph read as three letters: the code holds the first two, the third
-    // must follow rather than be lost.
-    CTextItem item;
-    item.useCharCode = 1;
-    item.text = u"\x0644\x0644\x0647";
-    item.charCode = 0x0644u | (0x0644u << 16);
-    EXPECT_EQ(Encoded({item}), "\\u1604x\\u1604x\\u1607x");
-}
+}  // namespace

@@ -30,7 +30,7 @@ CTextRun Cell(const std::string& text, int32_t left, int32_t right, int32_t bott
     r.size = size;
     r.lineHeight = static_cast<uint32_t>(size);
     r.lastSize = size;
-    return r;
+    return Settled(r);
 }
 
 CRunBlock Row(std::vector<CTextRun> cells)

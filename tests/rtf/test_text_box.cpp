@@ -18,7 +18,7 @@ CTextRun BoxRun(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32
     run.kind = RunKind::Box;
     run.pieces = {Piece("Hi")};
     run.pieces[0].face = "Liberation Serif";  // font 2 of the document
-    return run;
+    return Settled(run);
 }
 
 class TextBoxes : public ::testing::Test {
