@@ -115,13 +115,14 @@ CPageScanFacts CCaptureOutputDev::ScanFacts()
     CPageScanFacts facts;
     facts.visibleGlyphs = PageTextItems().size();
     facts.invisibleGlyphs = invisibleGlyphs_;
-    const double pageArea = static_cast<double>(getBitmapWidth()) * getBitmapHeight();
-    facts.imageCoverage = pageArea > 0 ? std::min(1.0, imageArea_ / pageArea) : 0;
+    facts.imageCoverage = pageArea_ > 0 ? std::min(1.0, imageArea_ / pageArea_) : 0;
     return facts;
 }
 
 void CCaptureOutputDev::NoteImage(GfxState* state)
 {
+    if (picturePass_)
+        return;
     // The image fills the unit square of its matrix; its box on the page,
     // cut to the clip.
     double xs[4], ys[4];
@@ -184,14 +185,26 @@ void CCaptureOutputDev::startDoc(PDFDoc* doc)
 void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
 {
     SplashOutputDev::startPage(pageNum, state, xref);
-    ClearPageText();
-    imageArea_ = 0;
-    invisibleGlyphs_ = 0;
-    invisibleItems_.clear();
     // The library drops sequences left open at the end of a page without
     // telling the device; a page starts with none open.
     MarkedContentStack().clear();
     openSequences_.clear();
+    if (picturePass_) {
+        // The page's text was captured already; only the picture is drawn,
+        // and no glyph reaches the collector that reads the sequences.
+        pageEvents_.clear();
+        nextEvent_ = 0;
+        nextChoice_ = 0;
+        return;
+    }
+    // What a picture pass leaves alone: the page's text and what it showed
+    // of itself (ScanFacts), measured in the capture's pixels.
+    drawnGlyphs_.clear();
+    ClearPageText();
+    imageArea_ = 0;
+    invisibleGlyphs_ = 0;
+    invisibleItems_.clear();
+    pageArea_ = static_cast<double>(getBitmapWidth()) * getBitmapHeight();
     ScanPageMarkedContent(pageNum);
 }
 
@@ -295,6 +308,8 @@ void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx,
 {
     const int mode = state->getRender();
     if (mode == kRenderInvisible) {
+        if (picturePass_)
+            return;
         // Neither drawn nor captured as the page's text; counted, and kept
         // apart when asked for, as a scan's own text layer.
         ++invisibleGlyphs_;
@@ -321,12 +336,19 @@ void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx,
         const uint32_t color = FillColorOf(state, isReverseVideo());
 
         int result;
-        if (countOnly_) {
+        if (picturePass_) {
+            // A glyph the capture never saw (none should exist) stays out.
+            const bool drawn = nextChoice_ < drawnGlyphs_.size() && drawnGlyphs_[nextChoice_];
+            ++nextChoice_;
+            result = drawn ? kDrawGlyph : 0;
+        } else if (countOnly_) {
             ++countedGlyphs_;
             result = 0;
         } else {
             result = CTextCollector::Instance().CollectGlyph(state, X, Y, DX, DY, nBytes, u, uLen, color);
         }
+        if (recordChoices_ && !picturePass_)
+            drawnGlyphs_.push_back(result == kDrawGlyph);
         if (result != kDrawGlyph) {
             // Kept out of the picture, but a clipping mode must still clip
             // what the page draws afterwards to the glyph.

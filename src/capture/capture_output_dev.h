@@ -62,6 +62,16 @@ public:
     void SetCountOnly(bool countOnly) { countOnly_ = countOnly; }
     long long CountedGlyphs() const { return countedGlyphs_; }
 
+    // A page picture at another resolution than the capture: while recording,
+    // each page's capture remembers which glyphs the collector left in the
+    // picture; a picture pass then renders the same page again, draws
+    // exactly those glyphs, keeps the rest out, and leaves the captured
+    // text alone. The choice depends only on the glyph's angle, so it holds
+    // at any resolution, and replaying it keeps the two passes in step
+    // even for glyphs the collector would now judge differently.
+    void SetRecordGlyphChoices(bool record) { recordChoices_ = record; }
+    void SetPicturePass(bool picturePass) { picturePass_ = picturePass; }
+
 private:
     // What the page's own content does with marked content, in order; see
     // the .cpp for why a device needs to know.
@@ -74,12 +84,18 @@ private:
     PDFDoc* doc_ = nullptr;
     bool countOnly_ = false;
     long long countedGlyphs_ = 0;
+    bool recordChoices_ = false;
+    bool picturePass_ = false;
+    // Per collector call of the last captured page: true where it drew.
+    std::vector<bool> drawnGlyphs_;
+    size_t nextChoice_ = 0;
     std::vector<MarkedEvent> pageEvents_;
     size_t nextEvent_ = 0;
     // Mirrors the library's own stack of open sequences: true where the
     // sequence reached this device (and so has an entry in MarkedContentStack()).
     std::vector<bool> openSequences_;
     double imageArea_ = 0;        // device pixels covered by images (their sum)
+    double pageArea_ = 0;         // pixels of the captured page's bitmap
     size_t invisibleGlyphs_ = 0;
     bool keepInvisible_ = false;
     std::vector<CTextItem> invisibleItems_;

@@ -30,6 +30,9 @@ const char* const kCliUsage =
     "                        layer, or text recognition in the languages LANGS\n"
     "                        (default eng; several joined by +, e.g. eng+deu;\n"
     "                        more with apt-get install tesseract-ocr-deu)\n"
+    "      --resolution DPI  dots per inch of the page pictures: 96 (default,\n"
+    "                        for the screen), 150 (print), 300 (high), or any\n"
+    "                        from 48 to 600; the text is the same at any\n"
     "      --page-timeout S  give up a file whose page takes longer than S\n"
     "                        seconds (default 60; 0: no limit)\n"
     "      --memory-limit MB memory for converting one file (default 1536;\n"
@@ -144,6 +147,16 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                     return false;
                 }
             }
+        } else if (arg == "--resolution") {
+            if (!needValue(value))
+                return false;
+            int dpi = 0;
+            if (!ParseInt(value, dpi) || dpi < kMinPictureDpi || dpi > kMaxPictureDpi) {
+                error = "--resolution wants dots per inch from " + std::to_string(kMinPictureDpi) + " to " +
+                        std::to_string(kMaxPictureDpi);
+                return false;
+            }
+            options.pictureDpi = dpi;
         } else if (arg == "--page-timeout" || arg == "--memory-limit") {
             if (!needValue(value))
                 return false;

@@ -19,6 +19,7 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Doc;
     bool recogniseText = false;        // --ocr: scanned pages get their text
     std::string ocrLanguages = "eng";  // --ocr=LANGS
+    int pictureDpi = kScreenPictureDpi;             // of the page pictures
     int pageSeconds = kDefaultPageSeconds;          // time budget of one page; 0 = none
     int memoryMegabytes = kDefaultWorkerMegabytes;  // of the process converting a file; 0 = none
     int jobs = 0;                      // files at once; 0 = one per usable processor

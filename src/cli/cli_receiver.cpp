@@ -109,6 +109,7 @@ int CCliReceiver::CollectSettings()
     g_settings.allPages = options_.allPages ? 1 : 0;
     g_settings.fromPage = options_.fromPage;
     g_settings.toPage = options_.toPage;
+    g_settings.pictureDpi = options_.pictureDpi;
     g_outputFormat = options_.format;
     g_settings.recogniseText = options_.recogniseText ? 1 : 0;
     g_settings.ocrLanguages = options_.ocrLanguages;

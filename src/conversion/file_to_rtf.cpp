@@ -103,6 +103,7 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
     pages.document = file.pdf.document.get();
     pages.mode = FlowMode() ? TextMode::Flow : TextMode::Frames;
     pages.withPictures = g_settings.deleteAllGraphics == 0;
+    pages.pictureDpi = g_settings.pictureDpi;
     pages.name = N;
     pages.receiver = receiver;
     pages.pageSeconds = job.pageSeconds;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "capture/accent_joining.h"
 #include "capture/capture_output_dev.h"
@@ -142,12 +143,20 @@ private:
     // bitmaps a poster-sized page would allocate.
     void LowerResolutionForPredictedSize(int page);
     void Render(int page);
+    // True when the picture has a resolution of its own.
+    bool SharpPictureWanted() const;
+    // The picture rendered again at its own resolution, the glyphs kept out
+    // as the capture decided. The capture's bitmap is taken out of the
+    // device first, into `captured`, for the scan's text. Null when the
+    // render was stopped or ran out of time.
+    SplashBitmap* SharpPicture(int page, std::unique_ptr<SplashBitmap>& captured);
     bool OverBudget(int page);
     void StartPageModel(int page, int width, int height);
-    void SavePicture(SplashBitmap& bitmap, int width, int height);
-    // A scanned page gets its text (under recogniseText); false when the
+    void SavePicture(SplashBitmap& bitmap);
+    // A scanned page gets its text (under recogniseText), its words erased
+    // from the captured bitmap and the sharp picture, if any; false when the
     // page's budget ran out meanwhile.
-    bool NoteScan(int page, SplashBitmap* bitmap);
+    bool NoteScan(int page, SplashBitmap* bitmap, SplashBitmap* sharp);
     // Item filter, accents, marking, run collection and the layout passes.
     void CollectAndLayOut(int width, int height);
     // PrintPage, with the text check around it when one is asked for.
@@ -211,12 +220,35 @@ void CPageLoop::StartPageModel(int page, int width, int height)
     page_.heightTwips = PixelsToPageTwips(height);
 }
 
-void CPageLoop::SavePicture(SplashBitmap& bitmap, int width, int height)
+bool CPageLoop::SharpPictureWanted() const
+{
+    return job_.withPictures && job_.pictureDpi != kPageDpi && job_.pictureDpi > 0;
+}
+
+SplashBitmap* CPageLoop::SharpPicture(int page, std::unique_ptr<SplashBitmap>& captured)
+{
+    captured.reset(job_.device->takeBitmap());
+    // A page the size fallback rendered at a lower resolution gets its
+    // picture lowered in the same ratio: the limit grows with the picture's
+    // resolution, and the picture keeps its size relative to the text.
+    const double dpi = job_.pictureDpi * (static_cast<double>(dpi_) / kPageDpi);
+    const auto start = Clock::now();
+    job_.device->SetPicturePass(true);
+    job_.document->displayPage(job_.device, page, dpi, dpi, 0, false, true, false, AbortPage, &abort_);
+    job_.device->SetPicturePass(false);
+    if (job_.timings)
+        job_.timings->picture += SecondsSince(start);
+    if (StopRequested() || PastDeadline(abort_))
+        return nullptr;
+    return job_.device->getBitmap();
+}
+
+void CPageLoop::SavePicture(SplashBitmap& bitmap)
 {
     const auto start = Clock::now();
     CBitmapInfoHeader header;
-    header.biWidth = width;
-    header.biHeight = height;
+    header.biWidth = bitmap.getWidth();
+    header.biHeight = bitmap.getHeight();
     std::string errorText;
     if (SaveBitmapAsJpeg(bitmap.getDataPtr(), header, kPictureQuality, job_.picturePath, &errorText) == kJpegOk)
         page_.picturePath = job_.picturePath;
@@ -224,7 +256,7 @@ void CPageLoop::SavePicture(SplashBitmap& bitmap, int width, int height)
         job_.timings->picture += SecondsSince(start);
 }
 
-bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap)
+bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap, SplashBitmap* sharp)
 {
     if (!IsScannedPage(job_.device->ScanFacts()))
         return true;
@@ -243,6 +275,8 @@ bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap)
     scan.page = page;
     scan.pictureDpi = dpi_;
     scan.picture = job_.withPictures ? bitmap : nullptr;
+    scan.sharpPicture = job_.withPictures ? sharp : nullptr;
+    scan.sharpScale = static_cast<double>(job_.pictureDpi) / kPageDpi;
     scan.textLayer = &job_.device->InvisibleItems();
     scan.languages = job_.ocrLanguages;
     scan.cancel = [this] { return AbortPage(&abort_); };
@@ -301,6 +335,8 @@ void CPageLoop::ReportProgress(int page)
 
 PageLoopResult CPageLoop::Run()
 {
+    // The picture pass replays the capture's choice of glyphs left in the picture.
+    job_.device->SetRecordGlyphChoices(SharpPictureWanted());
     for (int page = job_.firstPage; page <= job_.lastPage;) {
         if (StopRequested())
             return PageLoopResult::Stopped;
@@ -322,12 +358,22 @@ PageLoopResult CPageLoop::Run()
         }
 
         StartPageModel(page, width, height);
-        if (!NoteScan(page, bitmap) && OverBudget(page))
+        std::unique_ptr<SplashBitmap> captured;
+        SplashBitmap* sharp = nullptr;
+        if (bitmap && SharpPictureWanted()) {
+            sharp = SharpPicture(page, captured);
+            if (StopRequested())
+                return PageLoopResult::Stopped;
+            if (OverBudget(page))
+                return PageLoopResult::OverBudget;
+            bitmap = captured.get();
+        }
+        if (!NoteScan(page, bitmap, sharp) && OverBudget(page))
             return PageLoopResult::OverBudget;
         if (StopRequested())
             return PageLoopResult::Stopped;
         if (job_.withPictures && bitmap)
-            SavePicture(*bitmap, width, height);
+            SavePicture(sharp ? *sharp : *bitmap);
         CollectAndLayOut(width, height);
         if (OverBudget(page))
             return PageLoopResult::OverBudget;

@@ -18,7 +18,7 @@ struct CScanReport;
 // Seconds spent in each stage, summed over the pages (for the benchmarks).
 struct PageLoopTimings {
     double render = 0;    // displayPage, glyph capture included
-    double picture = 0;   // JPEG of the page bitmap
+    double picture = 0;   // JPEG of the page bitmap (and its own rendering, above 96 dpi)
     double layout = 0;    // filter, marking, collectors and the layout passes
     double write = 0;     // PrintPage: the document text and the picture
     double recognise = 0; // text of scanned pages: rendering for the engine, recognition, erasing
@@ -33,6 +33,9 @@ struct PageLoopJob {
     int lastPage = 1;
     TextMode mode = TextMode::Flow;
     bool withPictures = true;              // false: graphics deleted, no page picture
+    // The page picture's resolution; the text is captured at 96 dpi either
+    // way and the picture is placed at the page's size.
+    int pictureDpi = 96;
     std::string name;                      // the file's name in progress texts
     std::string picturePath;               // the run's picture file
     IConversionReceiver* receiver = nullptr;

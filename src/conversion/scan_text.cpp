@@ -73,12 +73,33 @@ CBox GlyphBox(const CTextItem& item)
     return box;
 }
 
-CErasedWord Erase(CPicturePixels& picture, const CBox& box)
+CErasedWord EraseBox(CPicturePixels& picture, const CBox& box, double scale = 1)
 {
-    return EraseWordBox(picture, static_cast<int>(std::floor(box.left)), static_cast<int>(std::floor(box.top)),
-                        static_cast<int>(std::ceil(box.right)), static_cast<int>(std::ceil(box.bottom)),
-                        kEraseMargin);
+    return EraseWordBox(picture, static_cast<int>(std::floor(box.left * scale)),
+                        static_cast<int>(std::floor(box.top * scale)), static_cast<int>(std::ceil(box.right * scale)),
+                        static_cast<int>(std::ceil(box.bottom * scale)),
+                        static_cast<int>(std::ceil(kEraseMargin * scale)));
 }
+
+// The pictures a word is erased from: the page's, whose colours give the
+// word its ink, and the sharp picture the document gets, when there is one.
+struct CPictures {
+    explicit CPictures(const CScanTextJob& job)
+        : page(PixelsOf(job.picture)), sharp(PixelsOf(job.sharpPicture)), sharpScale(job.sharpScale)
+    {
+    }
+    bool Any() const { return page.data != nullptr; }
+    CErasedWord Erase(const CBox& box)
+    {
+        if (sharp.data)
+            EraseBox(sharp, box, sharpScale);
+        return EraseBox(page, box);
+    }
+
+    CPicturePixels page;
+    CPicturePixels sharp;
+    double sharpScale;
+};
 
 bool IsBlank(const CTextItem& item)
 {
@@ -91,7 +112,7 @@ CScanTextResult TakeTextLayer(const CScanTextJob& job, std::vector<CTextItem>& i
 {
     CScanTextResult result;
     result.fromTextLayer = true;
-    CPicturePixels picture = PixelsOf(job.picture);
+    CPictures pictures(job);
     std::vector<CTextItem>& layer = *job.textLayer;
     for (size_t i = 0; i < layer.size();) {
         if (IsBlank(layer[i])) {
@@ -110,7 +131,7 @@ CScanTextResult TakeTextLayer(const CScanTextJob& job, std::vector<CTextItem>& i
             box.Add(glyph.left, glyph.top);
             box.Add(glyph.right, glyph.bottom);
         }
-        const CErasedWord erased = picture.data ? Erase(picture, box) : CErasedWord{};
+        const CErasedWord erased = pictures.Any() ? pictures.Erase(box) : CErasedWord{};
         for (size_t k = i; k < end; ++k) {
             // A layer drawn in a font of no installed face is written in the
             // face recognised text gets.
@@ -196,13 +217,15 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
         return result;
     }
 
-    CPicturePixels picture = PixelsOf(job.picture);
+    CPictures pictures(job);
     const double scale = static_cast<double>(job.pictureDpi) / dpi;
     // A page scanned upside down is turned right way up, picture and all:
     // its words are then read and placed as on an upright page.
     const bool turnedOver = page.orientation == OcrOrientation::UpsideDown;
-    if (turnedOver && picture.data)
-        TurnHalfWay(picture);
+    if (turnedOver && pictures.page.data)
+        TurnHalfWay(pictures.page);
+    if (turnedOver && pictures.sharp.data)
+        TurnHalfWay(pictures.sharp);
     std::vector<CBox> visible;
     for (const CTextItem& item : items)
         visible.push_back(GlyphBox(item));
@@ -238,8 +261,8 @@ CScanTextResult Recognise(const CScanTextJob& job, std::vector<CTextItem>& items
         }
         lastLine = word.line;
         lastWordEnd = items.size();
-        if (picture.data) {
-            const uint32_t ink = Erase(picture, box).ink;
+        if (pictures.Any()) {
+            const uint32_t ink = pictures.Erase(box).ink;
             for (size_t k = before; k < items.size(); ++k)
                 items[k].color = ink;
         }

@@ -17,6 +17,10 @@ struct CScanTextJob {
     int page = 1;
     int pictureDpi = 96;                 // resolution the page picture and the items have
     SplashBitmap* picture = nullptr;     // BGR8; words are erased from it (null: none)
+    // The page picture at a resolution of its own (BGR8, null: none), this
+    // many of its pixels to one of `picture`'s; words are erased there too.
+    SplashBitmap* sharpPicture = nullptr;
+    double sharpScale = 1;
     std::vector<CTextItem>* textLayer = nullptr;  // the page's invisible glyphs, if kept
     std::string languages;               // for the engine
     std::function<bool()> cancel;        // a stop, or the page's budget spent

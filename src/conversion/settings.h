@@ -16,14 +16,24 @@ struct ConversionSettings {
     // 1 = scanned pages get their text (their own text layer, or recognised).
     int32_t recogniseText = 0;
     std::string ocrLanguages = "eng"; // the recognition's languages, '+' between them
+    // Dots per inch of the page picture. The text is always captured and
+    // placed at 96 dpi; only the picture behind it gets sharper.
+    int32_t pictureDpi = 96;
     // Set by the front end's thread, polled by the worker: atomic so the two
     // threads never race on it.
     std::atomic<int32_t> stopRequested{0};
 };
 
-// Output format of the store step. The dialog front end always asks for Doc;
-// the command line can choose.
+// Output format of the store step, chosen in the wizard or on the command line.
 enum class OutputFormat { Doc, Docx, Rtf };
+
+// The picture resolutions the wizard offers, and the range the command line
+// accepts.
+constexpr int32_t kScreenPictureDpi = 96;
+constexpr int32_t kPrintPictureDpi = 150;
+constexpr int32_t kHighPictureDpi = 300;
+constexpr int32_t kMinPictureDpi = 48;
+constexpr int32_t kMaxPictureDpi = 600;
 
 extern ConversionSettings g_settings;
 extern OutputFormat g_outputFormat;

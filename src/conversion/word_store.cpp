@@ -101,6 +101,11 @@ bool StoreWordDocument(const std::string& documentPath, const std::string& outpu
     return error == 0;
 }
 
+bool WordConverterInstalled()
+{
+    return OfficeSuiteInstalled();
+}
+
 void EndOfficeSession()
 {
     EndOfficeInstance();

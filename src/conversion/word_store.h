@@ -23,5 +23,9 @@ bool StoreWordDocument(const std::string& documentPath, const std::string& outpu
                        const std::string& name, IConversionReceiver* receiver,
                        std::string& storedPath, std::string& message);
 
+// True when a .doc can be made by the office suite; without it a .doc holds
+// the RTF itself.
+bool WordConverterInstalled();
+
 // Stops the office-suite instance of the run, if one was started.
 void EndOfficeSession();

@@ -187,7 +187,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
         return false;
     CFieldReader reader(payload);
     int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
-    int32_t format = 0, recognise = 0;
+    int32_t format = 0, recognise = 0, pictureDpi = 0;
     std::string languages;
     reader.Text(folder);
     reader.Text(job.path);
@@ -203,6 +203,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     reader.Int(format);
     reader.Int(recognise);
     reader.Text(languages);
+    reader.Int(pictureDpi);
     reader.Int(count);
     for (int32_t i = 0; i < count && reader.Ok(); ++i) {
         std::string password;
@@ -216,6 +217,9 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     g_settings.toPage = to;
     g_settings.recogniseText = recognise;
     g_settings.ocrLanguages = languages;
+    if (pictureDpi < kMinPictureDpi || pictureDpi > kMaxPictureDpi)
+        return false;
+    g_settings.pictureDpi = pictureDpi;
     if (stop != 0)
         g_settings.stopRequested.store(1);
     // The worker writes the document itself in the run's format (.docx), or
@@ -239,6 +243,7 @@ std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const st
     fields.Int(job.pageSeconds).Int(memoryMegabytes).Int(g_settings.stopRequested.load());
     fields.Int(static_cast<int32_t>(g_outputFormat));
     fields.Int(g_settings.recogniseText).Text(g_settings.ocrLanguages);
+    fields.Int(g_settings.pictureDpi);
     fields.Int(static_cast<int32_t>(job.passwords.size()));
     for (const std::string& password : job.passwords)
         fields.Text(password);

@@ -323,6 +323,11 @@ int OfficeInstancesRunning()
     return running;
 }
 
+bool OfficeSuiteInstalled()
+{
+    return !FindSoffice().empty();
+}
+
 OfficeMode CurrentOfficeMode()
 {
     const std::string soffice = FindSoffice();

@@ -23,6 +23,10 @@ enum class OfficeMode {
 OfficeResult ConvertWithOffice(const std::string& rtfPath, const std::string& targetPath,
                                OfficeFormat format);
 
+// True when an office suite can be found (PW_SOFFICE or "soffice" on the
+// PATH); whether it starts is only known when it is first asked to convert.
+bool OfficeSuiteInstalled();
+
 // Stops the instances of the run and removes their private profiles. Safe
 // to call when nothing was started.
 void EndOfficeInstance();

@@ -22,6 +22,7 @@ struct RunConfig {
     int fromPage = 0;
     int toPage = 0;
     OutputFormat format = OutputFormat::Rtf;
+    int pictureDpi = kScreenPictureDpi;
 };
 
 class CRunRecorder : public IConversionReceiver {
@@ -50,6 +51,7 @@ public:
         g_settings.allPages = config_.allPages;
         g_settings.fromPage = config_.fromPage;
         g_settings.toPage = config_.toPage;
+        g_settings.pictureDpi = config_.pictureDpi;
         g_outputFormat = config_.format;
         return static_cast<int>(g_inputNames.size());
     }

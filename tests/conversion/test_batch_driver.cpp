@@ -151,6 +151,39 @@ TEST_F(BatchDriverTest, FramesModeAndDeletedGraphics)
     EXPECT_NE(rtf.find("\\pard\\par\\par}"), std::string::npos) << rtf.substr(rtf.size() - 60);
 }
 
+// Width and height of every baseline JPEG frame header in `bytes` (the page
+// pictures of an RTF in hex, or of a package stored as they are).
+std::vector<std::pair<int, int>> JpegSizes(const std::string& bytes)
+{
+    std::vector<std::pair<int, int>> sizes;
+    const std::string sof("\xFF\xC0\x00\x11\x08", 5);
+    for (size_t at = bytes.find(sof); at != std::string::npos; at = bytes.find(sof, at + 1)) {
+        auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[at + 5 + i]); };
+        sizes.emplace_back(byte(2) << 8 | byte(3), byte(0) << 8 | byte(1));
+    }
+    return sizes;
+}
+
+TEST_F(BatchDriverTest, ThePictureResolutionOfTheRunReachesEveryPage)
+{
+    for (const int dpi : {96, 150, 300}) {
+        RunConfig config = Config({FixturePath("page_sizes.pdf")});
+        config.format = OutputFormat::Docx;
+        config.pictureDpi = dpi;
+        CRunRecorder run(config);
+        ConversionWorker(&run);
+        ASSERT_EQ(run.endState, RunEnd::Complete) << dpi;
+        ASSERT_EQ(g_convertedFiles.size(), 1u);
+        const auto sizes = JpegSizes(ReadFile(g_convertedFiles[0]));
+        ASSERT_EQ(sizes.size(), 4u) << dpi;
+        // Letter, A4 and Letter turned, at the run's resolution.
+        EXPECT_EQ(sizes[0], std::make_pair(612 * dpi / 72, 792 * dpi / 72)) << dpi;
+        EXPECT_EQ(sizes[1].first, (595 * dpi + 36) / 72) << dpi;
+        EXPECT_EQ(sizes[2], std::make_pair(792 * dpi / 72, 612 * dpi / 72)) << dpi;
+        fs::remove(g_convertedFiles[0]);
+    }
+}
+
 TEST_F(BatchDriverTest, NameAndOutputBaseComeFromTheFileName)
 {
     const std::string input = out + "/Report.PDF";

@@ -63,7 +63,7 @@ TEST(CliOptions, ParsesEveryOption)
     CliOptions options;
     std::string error;
     ASSERT_TRUE(ParseCliOptions({"a.pdf", "--frames", "--delete-graphics", "--pages", "3-5", "--password",
-                                 "pw", "--format", "docx", "-q", "-o", "/tmp/out", "b.pdf"},
+                                 "pw", "--format", "docx", "--resolution", "150", "-q", "-o", "/tmp/out", "b.pdf"},
                                 options, error))
         << error;
     EXPECT_EQ(options.inputs.size(), 2u);
@@ -76,6 +76,7 @@ TEST(CliOptions, ParsesEveryOption)
     EXPECT_TRUE(options.hasPassword);
     EXPECT_EQ(options.password, "pw");
     EXPECT_EQ(options.format, OutputFormat::Docx);
+    EXPECT_EQ(options.pictureDpi, 150);
     EXPECT_TRUE(options.quiet);
     EXPECT_EQ(options.outputFolder, "/tmp/out");
 }
@@ -93,6 +94,14 @@ TEST(CliOptions, RejectsUsageErrors)
     EXPECT_FALSE(ParseCliOptions({"a.pdf", "--bogus"}, d, error));
     CliOptions e;
     EXPECT_FALSE(ParseCliOptions({"a.pdf", "-o"}, e, error));
+    for (const char* dpi : {"47", "601", "150dpi", "-96", ""}) {
+        CliOptions g;
+        EXPECT_FALSE(ParseCliOptions({"a.pdf", "--resolution", dpi}, g, error)) << dpi;
+        EXPECT_EQ(error, "--resolution wants dots per inch from 48 to 600") << dpi;
+    }
+    CliOptions h;
+    ASSERT_TRUE(ParseCliOptions({"a.pdf"}, h, error));
+    EXPECT_EQ(h.pictureDpi, 96);
     CliOptions f;
     EXPECT_TRUE(ParseCliOptions({"--help"}, f, error));
     EXPECT_TRUE(f.showHelp);

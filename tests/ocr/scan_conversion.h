@@ -125,7 +125,8 @@ struct CScanConversion {
 };
 
 inline CScanConversion ConvertForScans(const std::string& fixture, bool recognise, TextMode mode = TextMode::Flow,
-                                       const std::string& languages = "eng", int first = 1, int last = 0)
+                                       const std::string& languages = "eng", int first = 1, int last = 0,
+                                       int pictureDpi = 96)
 {
     CScanConversion out;
     CPdfLibrary library;
@@ -143,6 +144,7 @@ inline CScanConversion ConvertForScans(const std::string& fixture, bool recognis
     job.receiver = &receiver;
     job.recogniseText = recognise;
     job.ocrLanguages = languages;
+    job.pictureDpi = pictureDpi;
     job.scans = &out.scans;
     job.timings = &out.timings;
     std::string message;

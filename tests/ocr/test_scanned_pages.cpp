@@ -141,6 +141,42 @@ TEST(ScannedPages, AFewVisibleGlyphsKeepTheirWordsAndTheScanTheRest)
     EXPECT_GE(WordRecall(SampleWords(), words), 0.97);
 }
 
+TEST(ScannedPages, AtAPictureResolutionOfItsOwnTheWordsLeaveThatPictureToo)
+{
+    const CScanConversion screen = ConvertForScans("scan_gray.pdf", true, TextMode::Frames);
+    for (const auto& [fixture, dpi] : {std::pair{"scan_gray.pdf", 150}, {"scan_text_layer.pdf", 300}}) {
+        const CScanConversion base = ConvertForScans(fixture, true, TextMode::Frames);
+        const CScanConversion sharp = ConvertForScans(fixture, true, TextMode::Frames, "eng", 1, 0, dpi);
+        ASSERT_EQ(sharp.result, PageLoopResult::Done) << fixture;
+        const CRecordedPage& page = sharp.pages.at(0);
+        const CRecordedPage& at96 = base.pages.at(0);
+        EXPECT_EQ(page.width, 612 * dpi / 72) << fixture;
+        // The same words at the same places: only the picture changed.
+        ASSERT_EQ(page.runs.size(), at96.runs.size()) << fixture;
+        for (size_t i = 0; i < page.runs.size(); ++i) {
+            EXPECT_EQ(page.runs[i].text, at96.runs[i].text);
+            EXPECT_EQ(page.runs[i].left, at96.runs[i].left);
+        }
+        // No word's box keeps its ink in the sharp picture.
+        const double scale = dpi / 96.0;
+        int inked = 0;
+        for (const CRecordedRun& run : page.runs) {
+            if (run.kind != RunKind::Line || run.text.size() < 3)
+                continue;
+            const int x0 = static_cast<int>(run.left / kTwipsPerPixel * scale);
+            const int x1 = static_cast<int>(run.right / kTwipsPerPixel * scale);
+            const int y0 = static_cast<int>((run.bottom / kTwipsPerPixel - 8) * scale);
+            const int y1 = static_cast<int>((run.bottom / kTwipsPerPixel - 2) * scale);
+            inked += page.DarkPixels(x0, y0, x1, y1) > (x1 - x0) * (y1 - y0) / 20;
+        }
+        EXPECT_EQ(inked, 0) << fixture;
+    }
+    // The gradient picture stays, at the new resolution.
+    const CScanConversion print = ConvertForScans("scan_gray.pdf", true, TextMode::Frames, "eng", 1, 0, 150);
+    const int gradient = screen.pages.at(0).DarkPixels(110, 190, 650, 360);
+    EXPECT_NEAR(print.pages.at(0).DarkPixels(172, 297, 1016, 563) / (1.5625 * 1.5625), gradient, gradient * 0.05);
+}
+
 TEST(ScannedPages, PageScannedSidewaysReadsDownThePage)
 {
     const CScanConversion scan = ConvertForScans("scan_rotated.pdf", true);
