@@ -88,6 +88,8 @@ int CMainPropertySheet::OnCollectSettings()
     g_settings.toPage = settings_->LastPage();
     g_settings.recogniseText = settings_->RecogniseText() != 0 ? 1 : 0;
     g_settings.ocrLanguages = settings_->OcrLanguages();
+    g_settings.pictureDpi = settings_->PictureDpi();
+    g_outputFormat = settings_->SaveAsFormat();
     return static_cast<int>(g_inputNames.size());
 }
 

@@ -145,7 +145,6 @@ void CProgressPage::StartWorker()
     // There is never more than one run: the previous one has ended by now
     // (Back is only enabled once it has), so this join does not wait.
     JoinWorker();
-    g_outputFormat = OutputFormat::Doc;
     summaryShown_ = false;
     workerRunning_ = true;
     worker_ = std::thread([this] {

@@ -11,9 +11,10 @@
 #include <limits>
 #include <string>
 
+#include "conversion/word_store.h"
+#include "ocr/ocr_languages.h"
 #include "wizard/dialog_units.h"
 #include "wizard/link_opener.h"
-#include "ocr/ocr_languages.h"
 #include "wizard/message_box.h"
 #include "wizard/ocr_language_list.h"
 #include "wizard/property_sheet.h"
@@ -66,6 +67,30 @@ bool ParsePageNumber(const QString& text, int32_t& value)
     return true;
 }
 
+// The picture qualities offered, in the order listed.
+struct PictureChoice {
+    const char* text;
+    int32_t dpi;
+};
+constexpr PictureChoice kPictureChoices[] = {
+    {"Screen (96 dpi)", kScreenPictureDpi},
+    {"Print (150 dpi)", kPrintPictureDpi},
+    {"High (300 dpi)", kHighPictureDpi},
+};
+
+// Tab enters a group of radio buttons at its chosen button, as dialogs do,
+// and the arrow keys move the choice within it: only the checked button
+// takes the focus from Tab.
+void TabToCheckedButton(QButtonGroup* group)
+{
+    auto update = [group] {
+        for (QAbstractButton* button : group->buttons())
+            button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    QObject::connect(group, &QButtonGroup::buttonToggled, group, update);
+    update();
+}
+
 QRadioButton* MakeRadio(QWidget* page, const QString& text, int id, int x, int y, int w, int h)
 {
     auto* radio = new QRadioButton(text, page);
@@ -77,25 +102,43 @@ QRadioButton* MakeRadio(QWidget* page, const QString& text, int id, int x, int y
 
 CSettingPage::CSettingPage(QWidget* parent) : CVovirPropertyPage(kSettingTemplateId, parent)
 {
-    // Made in template order, so the group boxes lie under the controls they
-    // frame and Tab moves as designed.
-    PlaceControl(new QGroupBox(QStringLiteral("Conversion options"), this), 105, 56, 180, 45);
-    inTextBoxes_ = MakeRadio(this, QStringLiteral("Write text in text boxes"), kInTextBoxesId, 114, 70, 87, 10);
+    // Made in reading order, down the left column and then the right one, so
+    // the group boxes lie under the controls they frame and Tab follows the
+    // page. The left column holds the classic three groups.
+    PlaceControl(new QGroupBox(QStringLiteral("Conversion options"), this), 20, 56, 170, 45);
+    inTextBoxes_ = MakeRadio(this, QStringLiteral("Write text in text boxes"), kInTextBoxesId, 29, 70, 87, 10);
     withoutTextBoxes_ =
-        MakeRadio(this, QStringLiteral("Write text without text boxes"), kWithoutTextBoxesId, 114, 86, 105, 10);
+        MakeRadio(this, QStringLiteral("Write text without text boxes"), kWithoutTextBoxesId, 29, 86, 105, 10);
 
-    PlaceControl(new QGroupBox(QStringLiteral("Graphics"), this), 105, 113, 180, 33);
+    PlaceControl(new QGroupBox(QStringLiteral("Graphics"), this), 20, 113, 170, 51);
     deleteAll_ = new QCheckBox(QStringLiteral("Delete all graphics"), this);
-    PlaceControl(deleteAll_, kDeleteGraphicsId, 114, 129, 74, 10);
+    PlaceControl(deleteAll_, kDeleteGraphicsId, 29, 127, 74, 10);
+    auto* qualityLabel = new QLabel(QStringLiteral("Picture &quality:"), this);
+    PlaceControl(qualityLabel, 29, 146, 55, 8);
+    pictureQuality_ = new QComboBox(this);
+    PlaceControl(pictureQuality_, kPictureQualityId, 86, 143, 94, 14);
+    for (const PictureChoice& choice : kPictureChoices)
+        pictureQuality_->addItem(QString::fromLatin1(choice.text), choice.dpi);
+    qualityLabel->setBuddy(pictureQuality_);
 
-    PlaceControl(new QGroupBox(QStringLiteral("Page range"), this), 105, 159, 180, 50);
-    all_ = MakeRadio(this, QStringLiteral("All"), kAllPagesId, 114, 175, 23, 10);
-    from_ = MakeRadio(this, QStringLiteral("From"), kFromPageId, 114, 191, 31, 10);
+    PlaceControl(new QGroupBox(QStringLiteral("Page range"), this), 20, 176, 170, 50);
+    all_ = MakeRadio(this, QStringLiteral("All"), kAllPagesId, 29, 192, 23, 10);
+    from_ = MakeRadio(this, QStringLiteral("From"), kFromPageId, 29, 208, 31, 10);
     fromEdit_ = new QLineEdit(this);
-    PlaceControl(fromEdit_, kFromEditId, 149, 188, 42, 14);
-    PlaceControl(new QLabel(QStringLiteral("To"), this), 197, 191, 11, 8);
+    PlaceControl(fromEdit_, kFromEditId, 64, 205, 42, 14);
+    PlaceControl(new QLabel(QStringLiteral("To"), this), 112, 208, 11, 8);
     toEdit_ = new QLineEdit(this);
-    PlaceControl(toEdit_, kToEditId, 211, 188, 42, 14);
+    PlaceControl(toEdit_, kToEditId, 126, 205, 42, 14);
+
+    PlaceControl(new QGroupBox(QStringLiteral("Save as"), this), 200, 56, 160, 79);
+    saveAsDocx_ = MakeRadio(this, QStringLiteral("Word document (.docx)"), kSaveAsDocxId, 209, 70, 140, 10);
+    saveAsDoc_ = MakeRadio(this, QStringLiteral("Word 97-2003 (.doc)"), kSaveAsDocId, 209, 86, 140, 10);
+    saveAsRtf_ = MakeRadio(this, QStringLiteral("Rich Text Format (.rtf)"), kSaveAsRtfId, 209, 102, 140, 10);
+    // Shown when there is no office suite to make the .doc.
+    noOfficeNote_ = new QLabel(QStringLiteral("LibreOffice is not installed: a .doc would hold RTF."), this);
+    PlaceControl(noOfficeNote_, kNoOfficeNoteId, 209, 116, 145, 16);
+    noOfficeNote_->setWordWrap(true);
+    noOfficeNote_->hide();
 
     MakeScanControls();
 
@@ -105,20 +148,33 @@ CSettingPage::CSettingPage(QWidget* parent) : CVovirPropertyPage(kSettingTemplat
     rangeGroup_ = new QButtonGroup(this);
     rangeGroup_->addButton(all_);
     rangeGroup_->addButton(from_);
+    saveAsGroup_ = new QButtonGroup(this);
+    saveAsGroup_->addButton(saveAsDocx_);
+    saveAsGroup_->addButton(saveAsDoc_);
+    saveAsGroup_->addButton(saveAsRtf_);
+    for (QButtonGroup* group : {textModeGroup_, rangeGroup_, saveAsGroup_})
+        TabToCheckedButton(group);
 
     connect(all_, &QRadioButton::clicked, this, &CSettingPage::OnAllClicked);
     connect(from_, &QRadioButton::clicked, this, &CSettingPage::OnFromClicked);
+    // Without pictures there is no picture quality to choose.
+    connect(deleteAll_, &QCheckBox::toggled, pictureQuality_, [this](bool deleted) {
+        pictureQuality_->setEnabled(!deleted);
+    });
 }
 
 void CSettingPage::MakeScanControls()
 {
-    PlaceControl(new QGroupBox(QStringLiteral("Scanned pages"), this), 105, 212, 180, 24);
+    PlaceControl(new QGroupBox(QStringLiteral("Scanned pages"), this), 200, 147, 160, 50);
     recognise_ = new QCheckBox(QStringLiteral("Recognise text in scans"), this);
-    PlaceControl(recognise_, kRecogniseTextId, 114, 222, 90, 10);
+    PlaceControl(recognise_, kRecogniseTextId, 209, 161, 100, 10);
     recognise_->setToolTip(QStringLiteral("Pages that are only a picture (scans) become editable text: the "
                                           "PDF's own text layer, or text recognition in the chosen language."));
+    auto* languageLabel = new QLabel(QStringLiteral("&Language:"), this);
+    PlaceControl(languageLabel, 209, 180, 40, 8);
     ocrLanguage_ = new QComboBox(this);
-    PlaceControl(ocrLanguage_, kOcrLanguageId, 206, 220, 72, 14);
+    PlaceControl(ocrLanguage_, kOcrLanguageId, 252, 177, 98, 14);
+    languageLabel->setBuddy(ocrLanguage_);
     ocrLanguage_->setToolTip(QStringLiteral("The language of the scanned text. More languages: "
                                             "apt-get install tesseract-ocr-deu (German), -fra, -spa ..."));
     connect(recognise_, &QCheckBox::toggled, ocrLanguage_, [this](bool on) {
@@ -153,7 +209,15 @@ void CSettingPage::OnInitDialog()
     withoutTextBoxes_->setChecked(true);
     all_->setChecked(true);
     OnAllClicked();
+    pictureQuality_->setCurrentIndex(pictureQuality_->findData(pictureDpi_));
     InitScanControls();
+
+    // A .doc needs the office suite; without one the engine's own .docx is
+    // what a user wants (a .doc would only be RTF under another name).
+    const bool office = WordConverterInstalled();
+    saveAs_ = office ? OutputFormat::Doc : OutputFormat::Docx;
+    (office ? saveAsDoc_ : saveAsDocx_)->setChecked(true);
+    noOfficeNote_->setVisible(!office);
 
     banner_ = new CTopBanner;
     banner_->Attach(this, CTopBanner::kAttachTop, kBannerId);
@@ -202,6 +266,10 @@ bool CSettingPage::ExchangeFromControls()
     deleteGraphics_ = deleteAll_->isChecked() ? 1 : 0;
     allPages_ = all_->isChecked() ? 1 : 0;
     frameMode_ = inTextBoxes_->isChecked() ? 1 : 0;
+    saveAs_ = saveAsDocx_->isChecked() ? OutputFormat::Docx
+              : saveAsRtf_->isChecked() ? OutputFormat::Rtf
+                                        : OutputFormat::Doc;
+    pictureDpi_ = pictureQuality_->currentData().toInt();
     recogniseText_ = recognise_->isChecked() ? 1 : 0;
     if (const QVariant languages = ocrLanguage_->currentData(); languages.isValid())
         ocrLanguages_ = languages.toString().toStdString();

@@ -1,7 +1,9 @@
 #pragma once
-// Second page: text mode, graphics, page range.
+// Second page: text mode, graphics and picture quality, page range, and
+// the format the documents are saved in.
 #include <cstdint>
 
+#include "conversion/settings.h"
 #include "wizard/vovir_property_page.h"
 
 #include <string>
@@ -9,6 +11,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class CTopBanner;
@@ -27,6 +30,8 @@ public:
     // Scanned pages get their text, in these recognition languages.
     int32_t RecogniseText() const { return recogniseText_; }
     const std::string& OcrLanguages() const { return ocrLanguages_; }
+    OutputFormat SaveAsFormat() const { return saveAs_; }
+    int32_t PictureDpi() const { return pictureDpi_; }
 
     void OnInitDialog() override;
     void OnSetActive() override;
@@ -36,6 +41,13 @@ public:
 
     void OnAllClicked();
     void OnFromClicked();
+
+    // The ids of the controls this page adds to the classic three groups.
+    static constexpr int kSaveAsDocxId = 1060;
+    static constexpr int kSaveAsDocId = 1061;
+    static constexpr int kSaveAsRtfId = 1062;
+    static constexpr int kNoOfficeNoteId = 1063;
+    static constexpr int kPictureQualityId = 1064;
 
 private:
     // Reads the controls into the members; false (after the integer
@@ -54,6 +66,8 @@ private:
     int32_t allPages_ = 1;
     int32_t firstPage_ = 0;
     int32_t lastPage_ = 0;
+    OutputFormat saveAs_ = OutputFormat::Doc;
+    int32_t pictureDpi_ = kScreenPictureDpi;
     QRadioButton* inTextBoxes_;
     QRadioButton* withoutTextBoxes_;
     QCheckBox* deleteAll_;
@@ -61,9 +75,15 @@ private:
     QRadioButton* from_;
     QLineEdit* fromEdit_;
     QLineEdit* toEdit_;
-    // Two separate choices on one page: each pair excludes only its partner.
+    QComboBox* pictureQuality_;
+    QRadioButton* saveAsDocx_;
+    QRadioButton* saveAsDoc_;
+    QRadioButton* saveAsRtf_;
+    QLabel* noOfficeNote_;
+    // Separate choices on one page: each group excludes only its own members.
     QButtonGroup* textModeGroup_;
     QButtonGroup* rangeGroup_;
+    QButtonGroup* saveAsGroup_;
     CTopBanner* banner_ = nullptr;
     int32_t recogniseText_ = 0;
     std::string ocrLanguages_ = "eng";

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QCheckBox>
+#include <QComboBox>
 
 #include "conversion/settings.h"
 #include "message_box_answerer.h"
@@ -73,9 +74,13 @@ TEST_F(MainSheetTest, CollectSettingsHandsOverTheFilesFolderAndChoices)
     EXPECT_EQ(g_settings.allPages, 1);
     EXPECT_EQ(g_settings.fromPage, 0);
     EXPECT_EQ(g_settings.toPage, 0);
+    EXPECT_EQ(g_settings.pictureDpi, 96);
+    EXPECT_EQ(g_outputFormat, sheet_.SettingPage()->SaveAsFormat());
 
     // Frame mode, no graphics, pages 2 to 5, as exchanged by Next.
     QWidget* settings = sheet_.SettingPage();
+    Control<QRadioButton>(settings, CSettingPage::kSaveAsRtfId)->click();
+    Control<QComboBox>(settings, CSettingPage::kPictureQualityId)->setCurrentIndex(2);
     Control<QRadioButton>(settings, 1009)->click();
     Control<QCheckBox>(settings, 1011)->click();
     Control<QRadioButton>(settings, 1014)->click();
@@ -89,6 +94,8 @@ TEST_F(MainSheetTest, CollectSettingsHandsOverTheFilesFolderAndChoices)
     EXPECT_EQ(g_settings.allPages, 0);
     EXPECT_EQ(g_settings.fromPage, 2);
     EXPECT_EQ(g_settings.toPage, 5);
+    EXPECT_EQ(g_settings.pictureDpi, 300);
+    EXPECT_EQ(g_outputFormat, OutputFormat::Rtf);
 
     // Back to flow mode.
     Control<QRadioButton>(settings, 1010)->click();

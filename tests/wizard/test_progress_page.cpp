@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <chrono>
@@ -23,8 +24,8 @@
 
 namespace {
 
-// Without an office suite the RTF is stored under the document's name, so
-// runs take milliseconds per page instead of seconds per file.
+// Without an office suite the wizard saves the engine's own .docx, so runs
+// take milliseconds per page instead of seconds per file.
 class ProgressPageTest : public ::testing::Test {
 protected:
     ProgressPageTest() : noOffice_("PW_SOFFICE", "/nonexistent/soffice") {}
@@ -133,13 +134,13 @@ TEST_F(ProgressPageTest, CompleteRunOfThreeFilesEndsWithTheSummaryAndFinishAsDef
     ASSERT_EQ(summaries_.size(), 1u);
     EXPECT_EQ(summaries_[0], QStringLiteral("Total 3 files were converted successfully."));
     // The list is in conversion order: the order the files were added.
-    EXPECT_EQ(completionRows_[0], (QStringList{"1 base14.doc", "2 sample.doc", "3 rotation.doc"}));
+    EXPECT_EQ(completionRows_[0], (QStringList{"1 base14.docx", "2 sample.docx", "3 rotation.docx"}));
     EXPECT_TRUE(sheet_.Button(WizardButton::Back)->isEnabled());
     EXPECT_TRUE(sheet_.Button(WizardButton::Finish)->isEnabled());
     EXPECT_TRUE(sheet_.Button(WizardButton::Finish)->isDefault());
     EXPECT_FALSE(sheet_.Button(WizardButton::Cancel)->isEnabled());
     EXPECT_FALSE(Stop()->isEnabled());
-    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/sample.doc"));
+    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/sample.docx"));
 
     // Stop after the end only says so.
     Stop()->setEnabled(true);
@@ -159,7 +160,7 @@ TEST_F(ProgressPageTest, CompleteRunOfThreeFilesEndsWithTheSummaryAndFinishAsDef
     ASSERT_TRUE(WaitForRunEnd(sheet_));
     EXPECT_EQ(summaries_.size(), 2u);
     // Same day, same folder: the second run's documents get free names.
-    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/sample(1).doc"));
+    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/sample(1).docx"));
 }
 
 TEST_F(ProgressPageTest, OneSavedFileAndOneFailureEndsWithSomeErrorAndStillOffersTheSummary)
@@ -217,7 +218,7 @@ TEST_F(ProgressPageTest, EncryptedFileOpensWithThePasswordGivenOnTheSecondAttemp
     ASSERT_TRUE(WaitForRunEnd(sheet_));
     EXPECT_EQ(attempts_, (QStringList{"Trying password for 1st of 5 times.", "Trying password for 2nd of 5 times."}));
     EXPECT_EQ(Page()->StatusText(), QStringLiteral("Conversion complete !"));
-    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/encrypted.doc"));
+    EXPECT_TRUE(std::filesystem::exists(g_outputSubfolder + "/encrypted.docx"));
 }
 
 TEST_F(ProgressPageTest, CancellingThePasswordPromptFailsOnlyThatFile)
@@ -229,7 +230,7 @@ TEST_F(ProgressPageTest, CancellingThePasswordPromptFailsOnlyThatFile)
     EXPECT_EQ(attempts_.size(), 1);
     EXPECT_EQ(Page()->StatusText(), QStringLiteral("Some error occurred."));
     ASSERT_EQ(completionRows_.size(), 1u);
-    EXPECT_EQ(completionRows_[0], QStringList{"1 base14.doc"});
+    EXPECT_EQ(completionRows_[0], QStringList{"1 base14.docx"});
 }
 
 TEST_F(ProgressPageTest, APasswordTypedForOneFileOpensTheNextWithoutAsking)
@@ -333,6 +334,61 @@ TEST_F(StopTest, LeavingDuringARunAsksStopsAndClosesWithoutSummary)
     EXPECT_FALSE(Page()->WorkerRunning());
     EXPECT_EQ(Page()->StatusText(), QStringLiteral("Stopped !"));
     EXPECT_TRUE(summaries_.empty());
+}
+
+std::string FileStart(const std::string& path, size_t bytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string start(bytes, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(bytes));
+    start.resize(static_cast<size_t>(file.gcount()));
+    return start;
+}
+
+TEST_F(ProgressPageTest, WithoutAnOfficeSuiteTheWizardSavesWordPackagesAndNamesThem)
+{
+    QWidget* settings = sheet_.SettingPage();
+    AddFiles(sheet_, {FixturePath("sample.pdf"), FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    StartRun(sheet_);
+    // The settings page chose .docx by itself and said why.
+    EXPECT_TRUE(settings->findChild<QRadioButton*>(QString::number(CSettingPage::kSaveAsDocxId))->isChecked());
+    ASSERT_TRUE(WaitForRunEnd(sheet_));
+    EXPECT_EQ(Page()->StatusText(), QStringLiteral("Conversion complete !"));
+    ASSERT_EQ(completionRows_.size(), 1u);
+    EXPECT_EQ(completionRows_[0], (QStringList{"1 sample.docx", "2 base14.docx"}));
+    for (const char* name : {"sample", "base14"}) {
+        const std::string stored = g_outputSubfolder + "/" + name + ".docx";
+        EXPECT_TRUE(Page()->LogLines().contains(
+            QString::fromStdString(std::string(name) + ".pdf :Saved as " + stored)));
+        // A zip package that holds the Word document's text part.
+        const std::string package = FileStart(stored, 1 << 24);
+        EXPECT_EQ(package.substr(0, 4), std::string("PK\x03\x04", 4)) << name;
+        EXPECT_NE(package.find("word/document.xml"), std::string::npos) << name;
+        EXPECT_FALSE(std::filesystem::exists(g_outputSubfolder + "/" + name + ".doc"));
+    }
+    EXPECT_EQ(answerer_.Count(), 0);
+}
+
+TEST_F(ProgressPageTest, EachSaveAsChoiceStoresItsKindOfFile)
+{
+    QWidget* settings = sheet_.SettingPage();
+    AddFiles(sheet_, {FixturePath("base14.pdf")});
+    SetOutputFolder(sheet_, out_.Path());
+    sheet_.PressNext();
+    ASSERT_EQ(sheet_.ActivePage(), sheet_.SettingPage());
+    // RTF, then a .doc, which without the suite holds the RTF itself.
+    for (const auto& [id, name] : {std::pair{CSettingPage::kSaveAsRtfId, "base14.rtf"},
+                                   {CSettingPage::kSaveAsDocId, "base14.doc"}}) {
+        QTest::mouseClick(settings->findChild<QRadioButton*>(QString::number(id)), Qt::LeftButton);
+        sheet_.PressNext();
+        ASSERT_EQ(sheet_.ActivePage(), Page());
+        ASSERT_TRUE(WaitForRunEnd(sheet_));
+        const std::string stored = g_outputSubfolder + "/" + name;
+        EXPECT_EQ(FileStart(stored, 5), "{\\rtf") << name;
+        EXPECT_EQ(completionRows_.back(), QStringList{QStringLiteral("1 ") + QString::fromLatin1(name)});
+        sheet_.PressBack();
+    }
 }
 
 TEST_F(ProgressPageTest, FinishAndCancelAfterARunAskWhetherToExit)

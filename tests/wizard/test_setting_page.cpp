@@ -2,6 +2,7 @@
 // with mouse clicks and typing.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QTemporaryDir>
@@ -84,9 +85,11 @@ TEST_F(SettingPageTest, OpensWithFlowModeAllPagesAndTheWizardButtonsSet)
     EXPECT_TRUE(sheet_.Button(WizardButton::Cancel)->isEnabled());
 
     EXPECT_EQ(Radio(1009)->text(), "Write text in text boxes");
-    EXPECT_EQ(Radio(1009)->geometry(), DialogRect(114, 70, 87, 10));
-    EXPECT_EQ(Find<QCheckBox>(1011)->geometry(), DialogRect(114, 129, 74, 10));
-    EXPECT_EQ(ToEdit()->geometry(), DialogRect(211, 188, 42, 14));
+    // The classic groups in the left column, the format in the right one.
+    EXPECT_EQ(Radio(1009)->geometry(), DialogRect(29, 70, 87, 10));
+    EXPECT_EQ(Find<QCheckBox>(1011)->geometry(), DialogRect(29, 127, 74, 10));
+    EXPECT_EQ(ToEdit()->geometry(), DialogRect(126, 205, 42, 14));
+    EXPECT_EQ(Radio(CSettingPage::kSaveAsDocxId)->geometry(), DialogRect(209, 70, 140, 10));
     ASSERT_NE(Find<CTopBanner>(0xFFF0), nullptr);
 }
 
@@ -99,7 +102,116 @@ TEST_F(SettingPageTest, AnUntouchedPageGivesFlowModeGraphicsAndAllPages)
     EXPECT_EQ(page_->AllPages(), 1);
     EXPECT_EQ(page_->FirstPage(), 0);
     EXPECT_EQ(page_->LastPage(), 0);
+    EXPECT_EQ(page_->PictureDpi(), 96);
     EXPECT_EQ(answerer_.Count(), 0);
+}
+
+TEST_F(SettingPageTest, PictureQualityOffersScreenPrintAndHighAndGoesWithTheGraphics)
+{
+    auto* quality = Find<QComboBox>(CSettingPage::kPictureQualityId);
+    ASSERT_NE(quality, nullptr);
+    ASSERT_EQ(quality->count(), 3);
+    EXPECT_EQ(quality->itemText(0), "Screen (96 dpi)");
+    EXPECT_EQ(quality->itemText(1), "Print (150 dpi)");
+    EXPECT_EQ(quality->itemText(2), "High (300 dpi)");
+    EXPECT_EQ(quality->currentIndex(), 0);
+    EXPECT_TRUE(quality->isEnabled());
+    // Its label's mnemonic reaches it from the keyboard.
+    bool labelled = false;
+    for (QLabel* label : page_->findChildren<QLabel*>())
+        labelled |= label->buddy() == quality && label->text() == "Picture &quality:";
+    EXPECT_TRUE(labelled);
+
+    Click(Find<QCheckBox>(1011));
+    EXPECT_FALSE(quality->isEnabled());
+    Click(Find<QCheckBox>(1011));
+    EXPECT_TRUE(quality->isEnabled());
+
+    quality->setFocus();
+    QTest::keyClick(quality, Qt::Key_Down);
+    EXPECT_EQ(quality->currentIndex(), 1);
+    PressNext();
+    EXPECT_EQ(page_->PictureDpi(), 150);
+    sheet_.SetActivePage(1);
+    quality->setCurrentIndex(2);
+    PressNext();
+    EXPECT_EQ(page_->PictureDpi(), 300);
+}
+
+TEST_F(SettingPageTest, SaveAsIsAThirdChoiceOfItsOwn)
+{
+    Click(Radio(CSettingPage::kSaveAsRtfId));
+    EXPECT_FALSE(Radio(CSettingPage::kSaveAsDocxId)->isChecked());
+    EXPECT_FALSE(Radio(CSettingPage::kSaveAsDocId)->isChecked());
+    // The other groups keep their choices.
+    EXPECT_TRUE(Radio(1010)->isChecked());
+    EXPECT_TRUE(Radio(1013)->isChecked());
+    PressNext();
+    EXPECT_EQ(page_->SaveAsFormat(), OutputFormat::Rtf);
+    sheet_.SetActivePage(1);
+    Click(Radio(CSettingPage::kSaveAsDocxId));
+    PressNext();
+    EXPECT_EQ(page_->SaveAsFormat(), OutputFormat::Docx);
+    sheet_.SetActivePage(1);
+    Click(Radio(CSettingPage::kSaveAsDocId));
+    PressNext();
+    EXPECT_EQ(page_->SaveAsFormat(), OutputFormat::Doc);
+    EXPECT_EQ(Radio(CSettingPage::kSaveAsDocxId)->text(), "Word document (.docx)");
+    EXPECT_EQ(Radio(CSettingPage::kSaveAsDocId)->text(), "Word 97-2003 (.doc)");
+    EXPECT_EQ(Radio(CSettingPage::kSaveAsRtfId)->text(), "Rich Text Format (.rtf)");
+}
+
+TEST_F(SettingPageTest, TabWalksDownTheLeftColumnAndThenTheSaveAsChoice)
+{
+    QApplication::setActiveWindow(&sheet_);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet_));
+    Radio(1010)->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(sheet_.focusWidget(), Qt::Key_Tab);
+        visited << sheet_.focusWidget()->objectName();
+    }
+    // The checked button of each group takes the focus; the disabled range
+    // edits are passed over.
+    const QString saveAs = QString::number(Radio(CSettingPage::kSaveAsDocxId)->isChecked()
+                                               ? CSettingPage::kSaveAsDocxId
+                                               : CSettingPage::kSaveAsDocId);
+    EXPECT_EQ(visited, (QStringList{"1011", QString::number(CSettingPage::kPictureQualityId), "1013", saveAs}));
+
+    // The arrows move the choice within the group that has the focus.
+    QTest::keyClick(sheet_.focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(sheet_.focusWidget(), Radio(saveAs.toInt() + 1));
+    EXPECT_TRUE(Radio(saveAs.toInt() + 1)->isChecked());
+    // Tab from the new choice leaves the page's controls; Shift+Tab comes
+    // back to that choice rather than to the first button of the group.
+    QTest::keyClick(sheet_.focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(sheet_.focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(sheet_.focusWidget(), Radio(saveAs.toInt() + 1));
+}
+
+// The format the page opens with follows the office suite it finds.
+TEST(SettingPageSaveAs, DocxIsPreselectedWithoutAnOfficeSuiteAndDocWithOne)
+{
+    CMessageBoxAnswerer answerer;
+    for (const bool office : {false, true}) {
+        // Any executable stands in for the suite's launcher: it is only looked for.
+        CScopedEnv soffice("PW_SOFFICE", office ? "/bin/true" : "");
+        CPropertySheet sheet(QStringLiteral("Paperwell"));
+        auto* page = new CSettingPage;
+        sheet.AddPage(page);
+        sheet.AddPage(new CPlainPage);
+        sheet.show();
+        sheet.SetActivePage(0);
+        auto radio = [page](int id) { return page->findChild<QRadioButton*>(QString::number(id)); };
+        EXPECT_EQ(radio(CSettingPage::kSaveAsDocxId)->isChecked(), !office);
+        EXPECT_EQ(radio(CSettingPage::kSaveAsDocId)->isChecked(), office);
+        EXPECT_FALSE(radio(CSettingPage::kSaveAsRtfId)->isChecked());
+        auto* note = page->findChild<QLabel*>(QString::number(CSettingPage::kNoOfficeNoteId));
+        ASSERT_NE(note, nullptr);
+        EXPECT_EQ(note->isVisible(), !office);
+        sheet.PressNext();
+        EXPECT_EQ(page->SaveAsFormat(), office ? OutputFormat::Doc : OutputFormat::Docx);
+    }
 }
 
 TEST_F(SettingPageTest, TheTwoRadioPairsAreIndependentChoices)
