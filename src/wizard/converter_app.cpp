@@ -3,13 +3,44 @@
 #include <QApplication>
 #include <QStringList>
 #include <QStyleFactory>
+#include <cstdio>
+#include <cstring>
 
 #include "wizard/input_page.h"
 #include "wizard/main_property_sheet.h"
 #include "wizard/message_box.h"
 #include "wizard/single_instance.h"
 
+const char* const kWizardUsage =
+    "Usage: paperwell [FILE.pdf...]\n"
+    "Converts PDF files into Word documents that keep the look of the pages,\n"
+    "in a desktop wizard. The files given are listed on its first page.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help            this text\n"
+    "      --version         the program's version\n"
+    "\n"
+    "One copy runs per user: starting another brings the first to the front.\n"
+    "paperwell-cli converts from the command line.\n";
+
 namespace {
+
+// Answers --help and --version on the terminal, without a display. True
+// when the program is done.
+bool AnsweredOnTheTerminal(int argc, char** argv)
+{
+    if (argc != 2)
+        return false;
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        std::fputs(kWizardUsage, stdout);
+        return true;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("paperwell %s\n", PW_VERSION);
+        return true;
+    }
+    return false;
+}
 
 // Files given on the command line ("Open with" in a file manager) are listed
 // as if chosen with Add, under the same limit and duplicate rules.
@@ -27,6 +58,8 @@ void ListStartupFiles(CMainPropertySheet& sheet, const QStringList& files)
 
 int RunConverterApp(int argc, char** argv)
 {
+    if (AnsweredOnTheTerminal(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductTitle);
     QApplication::setApplicationVersion(QStringLiteral(PW_VERSION));
