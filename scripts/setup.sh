@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Paperwell needs that are missing, then
-# configures and builds. Usage: scripts/setup.sh [--sanitize]
+# configures and builds. Usage: scripts/setup.sh [--sanitize | --no-build]
+# (--no-build: only the packages, as scripts/package.sh wants them)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,8 @@ packages=(
   tesseract-ocr-eng tesseract-ocr-osd
   # tests
   poppler-utils qpdf zlib1g-dev python3-docx
+  # the Debian package and its checks (scripts/package.sh), the manual pages
+  dpkg-dev lintian man-db unzip
 )
 
 missing=()
@@ -37,6 +40,8 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+[ "${1:-}" = "--no-build" ] && exit 0
 
 build_dir=build
 extra=()

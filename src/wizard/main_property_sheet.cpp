@@ -109,13 +109,15 @@ void CMainPropertySheet::BringToFront()
 
 QString CMainPropertySheet::HelpFilePath()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kHelpFileName;
-    if (QFileInfo::exists(beside))
-        return beside;
-    const QString installed = QStringLiteral(PW_HELP_INSTALL_DIR "/") + kHelpFileName;
-    if (QFileInfo::exists(installed))
-        return installed;
-    return beside;
+    // Beside the program (the build tree), where the program's own prefix
+    // puts it (a package unpacked anywhere), then where it was installed.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {programDir + QLatin1Char('/') + kHelpFileName,
+                                     programDir + QStringLiteral("/../share/paperwell/") + kHelpFileName,
+                                     QStringLiteral(PW_HELP_INSTALL_DIR "/") + kHelpFileName})
+        if (QFileInfo::exists(candidate))
+            return QFileInfo(candidate).absoluteFilePath();
+    return programDir + QLatin1Char('/') + kHelpFileName;
 }
 
 void CMainPropertySheet::OnHelp()

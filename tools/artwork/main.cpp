@@ -1,6 +1,6 @@
 // Writes the wizard's PNG artwork into the folder given on the command line:
 // the banner's three pieces, the About dialog's background, the About
-// button's two states and the application icon at four sizes.
+// button's two states and the application icon at the sizes desktops ask for.
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -22,8 +22,8 @@ constexpr int kAboutHeight = 321;
 constexpr int kAboutBandHeight = 66;
 // The About button's images.
 constexpr int kButtonSize = 32;
-// The sizes the desktop asks for.
-constexpr int kIconSizes[] = {16, 24, 32, 48};
+// The sizes the desktop asks for (menus, docks and high-density screens).
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 // The banner's vertical gradient: light at the top, settling into a shade
 // just below the page colour so the strip reads as one band over the page.
