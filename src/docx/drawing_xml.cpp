@@ -67,14 +67,8 @@ void AppendPictureAnchor(std::string& out, CDrawingIds& ids, const std::string& 
 
 void AppendTextBox(std::string& out, CDrawingIds& ids, const CTextRun& run, TextFlow flow)
 {
-    int64_t left = run.left, top = run.top, right = run.right, bottom = run.bottom;
-    const int64_t extra = run.lineHeight;
-    if (flow == TextFlow::Upward)
-        top -= extra;
-    else if (flow == TextFlow::Downward)
-        bottom += extra;
-    else
-        right += extra;
+    const CBoxRect box = TextBoxRect(run, flow);
+    const int64_t left = box.left, top = box.top, right = box.right, bottom = box.bottom;
     const int64_t cx = std::max<int64_t>(right - left, 1) * kEmuPerTwip;
     const int64_t cy = std::max<int64_t>(bottom - top, 1) * kEmuPerTwip;
     const uint32_t id = ids.Next();

@@ -12,19 +12,14 @@
 #include "docx/drawing_xml.h"
 #include "page/page.h"
 
-// The paper is this much wider and taller than the page picture (twips), as
-// the RTF document has it; with margins of 0 the width is also the text's.
-inline constexpr int32_t kPaperExtraWidth = 50;
-inline constexpr int32_t kPaperExtraHeight = 100;
-
 class CPageBody {
 public:
     CPageBody(const CPage& page, std::string& out);
 
     const CPage& Page() const { return page_; }
     std::string& Out() { return out_; }
-    int32_t PaperWidth() const { return page_.widthTwips + kPaperExtraWidth; }
-    int32_t PaperHeight() const { return page_.heightTwips + kPaperExtraHeight; }
+    int32_t PaperWidth() const { return page_.PaperWidth(); }
+    int32_t PaperHeight() const { return page_.PaperHeight(); }
 
     // Starts a paragraph with the paragraph properties `properties` (in
     // schema order, without the mark's run properties); a paragraph mark of

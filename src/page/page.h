@@ -8,6 +8,7 @@
 #include "page/frame_stack.h"
 #include "page/run_block.h"
 #include "page/text_run.h"
+#include "page/units.h"
 
 struct CPage {
     int number = 0;                  // 1-based page of the PDF
@@ -23,6 +24,10 @@ struct CPage {
     std::vector<CFrameStack> frameStacks;  // frame mode, after the frame plan
     std::vector<std::string> facesInFirstUse;  // the page's faces in the order the collectors first used them
     std::vector<uint32_t> colorsInFirstUse;    // likewise colours
+
+    // The paper of the page's section (twips).
+    int32_t PaperWidth() const { return widthTwips + kPaperExtraWidth; }
+    int32_t PaperHeight() const { return heightTwips + kPaperExtraHeight; }
 
     // Records a face or colour the first time a run of the page uses it.
     void NoteFace(const std::string& face);

@@ -73,5 +73,16 @@ struct CTextRun {
 
 using RunList = std::vector<CTextRun>;
 
+// The place of a run's text box on the page (twips): the run's box grown by
+// one line height in the direction its text runs on, room for a reader's
+// slightly wider font.
+struct CBoxRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+CBoxRect TextBoxRect(const CTextRun& run, TextFlow flow);
+
 // A word space at the end of the run's text (inside its last piece).
 void AppendBlank(CTextRun& run);

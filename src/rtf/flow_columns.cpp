@@ -38,7 +38,7 @@ std::string ParagraphStart(int32_t indent, int64_t spacing, int32_t rightIndent 
 // the line runs on over the edge instead of wrapping into a second line,
 // which would push every later line of the page down and the page over its
 // end.
-int32_t NoWrapRightIndent(const CPage& page) { return -(page.widthTwips + kPageExtraWidth); }
+int32_t NoWrapRightIndent(const CPage& page) { return -page.PaperWidth(); }
 
 // A right-to-left paragraph set from its right end, `indent` twips left of
 // the column's right edge: in such a paragraph the office suite takes \li as
@@ -76,7 +76,7 @@ struct CLineText {
 int32_t ColumnRight(const CPage& page, int32_t boundary, int32_t width)
 {
     const int32_t right = boundary + width;
-    return right >= page.widthTwips ? page.widthTwips + kPageExtraWidth : right;
+    return right >= page.widthTwips ? page.PaperWidth() : right;
 }
 
 }  // namespace

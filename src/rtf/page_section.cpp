@@ -10,9 +10,6 @@
 
 namespace {
 
-// The page is this much taller than its picture (twips); for the width see
-// kPageExtraWidth.
-constexpr int32_t kPageExtraHeight = 100;
 // Picture bytes read (and turned into hex text) at a time.
 constexpr size_t kPictureChunkBytes = 32 * 1024;
 // Flow mode: the page's shapes (picture, text boxes) come before its first
@@ -38,8 +35,8 @@ private:
 
 int CRtfWriter::PrintPage(const CPage& page)
 {
-    const int32_t pageWidth = page.widthTwips + kPageExtraWidth;
-    const int32_t pageHeight = page.heightTwips + kPageExtraHeight;
+    const int32_t pageWidth = page.PaperWidth();
+    const int32_t pageHeight = page.PaperHeight();
     const bool flow = page.mode == TextMode::Flow;
     // The page's faces and colours get their numbers in the order the
     // collectors first used them, so the tables list them in that order.

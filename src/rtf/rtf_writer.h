@@ -12,10 +12,6 @@
 #include "page/page_printer.h"
 #include "rtf/rtf_file.h"
 
-// The paper is this much wider than the page picture (twips); with margins
-// of 0 it is also the width of a page's text.
-inline constexpr int32_t kPageExtraWidth = 50;
-
 class CRtfWriter final : public IPagePrinter {
 public:
     // Shows a message box's text to the user (the driver's receiver).

@@ -6,21 +6,13 @@
 
 int CRtfWriter::WriteTextBox(const CTextRun& run, TextFlow flow)
 {
-    // Room for one more line in the direction the text runs on.
-    const int32_t extra = static_cast<int32_t>(run.lineHeight);
-    int32_t top = run.top, bottom = run.bottom, right = run.right;
-    if (flow == TextFlow::Upward)
-        top -= extra;
-    else if (flow == TextFlow::Downward)
-        bottom += extra;
-    else
-        right += extra;
+    const CBoxRect box = TextBoxRect(run, flow);
 
     const std::string text = RunRtf(run, TextMode::Flow, *this);
     std::string shape;
     shape.reserve(900 + text.size());
-    AppendRtf(shape, "{\\shp{\\*\\shpinst\\shpleft", run.left, "\\shptop", top, "\\shpright", right, "\\shpbottom",
-              bottom);
+    AppendRtf(shape, "{\\shp{\\*\\shpinst\\shpleft", box.left, "\\shptop", box.top, "\\shpright", box.right,
+              "\\shpbottom", box.bottom);
     shape += "\\shpfhdr0\\shpbxpage\\shpbypage"
              "\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\\shplid26831"
              "{\\sp{\\sn shapeType}{\\sv 202}}"
