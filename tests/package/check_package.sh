@@ -51,11 +51,13 @@ if ! env -u PW_WORKER_PROGRAM PW_SOFFICE= "$cli" -q --format docx "$here/samples
   fail "paperwell-cli could not convert samples/sample.pdf"
 fi
 docx=$(ls "$scratch"/out/Paperwell*/sample.docx 2>/dev/null)
-if [ -z "$docx" ] || ! unzip -l "$docx" | grep -q 'word/document.xml'; then
+# (Whole outputs are read before they are searched: grep -q would end a
+# pipe early, and pipefail would count that as a failure.)
+if [ -z "$docx" ] || ! grep -q 'word/document.xml' <<<"$(unzip -l "$docx")"; then
   fail "no Word package from the unpacked paperwell-cli"
 fi
 # The manual pages are there for man.
-man -l "$scratch/root/usr/share/man/man1/paperwell-cli.1.gz" 2>/dev/null | grep -q -- '--resolution' ||
+grep -q -- '--resolution' <<<"$(man -l "$scratch/root/usr/share/man/man1/paperwell-cli.1.gz" 2>/dev/null)" ||
   fail "man paperwell-cli does not read"
 
 # lintian: errors fail the check, warnings are listed.
