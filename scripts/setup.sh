@@ -25,6 +25,8 @@ packages=(
   poppler-utils qpdf zlib1g-dev python3-docx
   # the Debian package and its checks (scripts/package.sh), the manual pages
   dpkg-dev lintian man-db unzip
+  # tests of the built fonts: the validator and font programs of every kind
+  opentype-sanitizer fonts-urw-base35
 )
 
 missing=()
