@@ -119,6 +119,8 @@ void GiveCharacter(CTextItem& letter, char16_t c)
 {
     letter.text.assign(1, c);
     letter.textLength = 1;
+    // The letter's glyph alone does not show the composed character.
+    letter.embedFamily = -1;
     letter.narrowText = NarrowTextOf(c);
     // A precomposed letter lies beyond printable ASCII: written by code.
     letter.useCharCode = 1;

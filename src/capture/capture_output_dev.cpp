@@ -32,6 +32,9 @@ namespace {
 constexpr int kRenderInvisible = 3;  // neither fill, stroke nor clip
 constexpr int kRenderClipOnly = 7;   // only adds to the clip
 constexpr int kRenderClipBit = 4;    // modes 4..7 add the glyph to the text clip
+// Most characters taken from a font program for a glyph without text (a
+// surrogate pair takes two of the glyph's text units).
+constexpr int kMostForgottenUnits = 4;
 // Nesting deeper than this in the scanned operands is not looked at.
 constexpr int kMaxScanRecursion = 16;
 
@@ -180,6 +183,7 @@ void CCaptureOutputDev::startDoc(PDFDoc* doc)
     CTextCollector::Instance().SetDocument(doc ? doc->getXRef() : nullptr);
     if (invisibleCollector_)
         invisibleCollector_->SetDocument(doc ? doc->getXRef() : nullptr);
+    fonts_.StartDocument(doc ? doc->getXRef() : nullptr);
 }
 
 void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
@@ -345,7 +349,21 @@ void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx,
             ++countedGlyphs_;
             result = 0;
         } else {
+            const int font = fonts_.NoteGlyph(state->getFont(), code);
+            // A glyph the PDF gave no text gets the text its font program knows.
+            Unicode forgotten[kGlyphTextCapacity];
+            if (uLen == 0 || (uLen == 1 && u[0] == 0)) {
+                const std::u32string text = fonts_.ForgottenText(font, code);
+                if (!text.empty() && text.size() <= size_t(kMostForgottenUnits)) {
+                    for (size_t i = 0; i < text.size(); ++i) forgotten[i] = Unicode(text[i]);
+                    u = forgotten;
+                    uLen = int(text.size());
+                }
+            }
+            auto& items = PageTextItems();
+            const size_t before = items.size();
             result = CTextCollector::Instance().CollectGlyph(state, X, Y, DX, DY, nBytes, u, uLen, color);
+            if (items.size() > before) fonts_.AttachItem(items.back(), font, code);
         }
         if (recordChoices_ && !picturePass_)
             drawnGlyphs_.push_back(result == kDrawGlyph);

@@ -9,6 +9,7 @@
 
 #include <SplashOutputDev.h>
 
+#include "capture/font_programs.h"
 #include "capture/scanned_page.h"
 #include "page/text_item.h"
 
@@ -82,6 +83,7 @@ private:
     void NoteImage(GfxState* state);
 
     PDFDoc* doc_ = nullptr;
+    CFontPrograms fonts_;
     bool countOnly_ = false;
     long long countedGlyphs_ = 0;
     bool recordChoices_ = false;

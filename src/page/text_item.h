@@ -21,6 +21,7 @@ struct CTextItem {
     int32_t useCharCode = 0;   // 1 = written by character code (\u)
     uint32_t charCode = 0;     // first two units of text, first in the low half
     int32_t layoutMark = 0;    // 0 plain, 1 overlaid, 2 large initial (flow mode)
+    int32_t embedFamily = -1;  // the embedded font family that shows the glyph with the PDF's own font, or -1
 };
 
 // The process-wide page text store, in drawing order. Only the worker thread
