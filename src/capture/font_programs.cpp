@@ -4,6 +4,7 @@
 #include <Array.h>
 #include <Dict.h>
 #include <GfxFont.h>
+#include <cctype>
 #include <XRef.h>
 #include <GlobalParams.h>
 #include <fofi/FoFiTrueType.h>
@@ -11,6 +12,8 @@
 
 #include "capture/face_lookup.h"
 #include "capture/font_names.h"
+#include "capture/font_style.h"
+#include "capture/text_collector.h"
 #include "fonts/document_fonts.h"
 #include "fonts/glyph_names.h"
 #include "fonts/program_face.h"
@@ -53,6 +56,25 @@ std::string WithoutSubsetPrefix(const std::string& name)
 {
     const size_t plus = name.find('+');
     return plus == std::string::npos ? name : name.substr(plus + 1);
+}
+
+std::string Folded(std::string_view s)
+{
+    std::string out;
+    for (char c : s)
+        if (c != ' ' && c != '-' && c != '_') out.push_back(char(std::tolower((unsigned char)c)));
+    return out;
+}
+
+// The font's text is written in an installed face of its own name, or in a
+// face with its metrics that its name starts with (ArialMT: Arial).
+bool HasInstalledFace(const CFontDecision& decision, const std::string& pdfName)
+{
+    if (decision.reason == FaceReason::Found || decision.reason == FaceReason::Alias) return true;
+    if (decision.reason != FaceReason::FamilyTable || decision.face.empty()) return false;
+    const std::string face = Folded(decision.face), name = Folded(pdfName);
+    return name.compare(0, face.size(), face) == 0 &&
+           IsMetricCompatible(decision.face, FontconfigMatchFamily(decision.face));
 }
 
 char32_t NameLookup(const std::string& name)
@@ -172,9 +194,7 @@ int CFontPrograms::OpenFont(const std::shared_ptr<GfxFont>& font)
             } else {
                 doc.embedding = FontEmbedding::kEmbeddable;
                 // A face with the font's metrics is installed: readers have it.
-                const FontFacts facts = FontFactsOf(*font);
-                std::string face;
-                if (ProcessFaceLookup().LookupFace(CleanFontName(&facts).workingName, face) == 1)
+                if (HasInstalledFace(CTextCollector::Instance().DecisionOf(font.get()), doc.pdfName))
                     doc.embedding = FontEmbedding::kInstalledFace;
             }
         }

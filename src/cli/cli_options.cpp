@@ -26,6 +26,8 @@ const char* const kCliUsage =
     "                        on the terminal, up to five times)\n"
     "      --format FMT      doc (default, made by LibreOffice), docx (written\n"
     "                        directly, no office suite needed) or rtf\n"
+    "      --no-embed-fonts  a .docx without the PDF's own fonts (smaller; the\n"
+    "                        text is shown in installed faces)\n"
     "      --ocr[=LANGS]     scanned pages become editable text: their own text\n"
     "                        layer, or text recognition in the languages LANGS\n"
     "                        (default eng; several joined by +, e.g. eng+deu;\n"
@@ -125,6 +127,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 return false;
             options.hasPassword = true;
             options.password = value;
+        } else if (arg == "--no-embed-fonts") {
+            options.embedFonts = false;
         } else if (arg == "--format") {
             if (!needValue(value))
                 return false;

@@ -20,6 +20,7 @@ struct CliOptions {
     bool recogniseText = false;        // --ocr: scanned pages get their text
     std::string ocrLanguages = "eng";  // --ocr=LANGS
     int pictureDpi = kScreenPictureDpi;             // of the page pictures
+    bool embedFonts = true;   // --no-embed-fonts clears it
     int pageSeconds = kDefaultPageSeconds;          // time budget of one page; 0 = none
     int memoryMegabytes = kDefaultWorkerMegabytes;  // of the process converting a file; 0 = none
     int jobs = 0;                      // files at once; 0 = one per usable processor

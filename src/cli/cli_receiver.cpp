@@ -113,6 +113,7 @@ int CCliReceiver::CollectSettings()
     g_outputFormat = options_.format;
     g_settings.recogniseText = options_.recogniseText ? 1 : 0;
     g_settings.ocrLanguages = options_.ocrLanguages;
+    g_embedFonts = options_.embedFonts;
     g_workerLimits.pageSeconds = options_.pageSeconds;
     g_workerLimits.memoryMegabytes = options_.memoryMegabytes;
     // The password of the command line is tried on every encrypted file.

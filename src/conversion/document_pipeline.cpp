@@ -1,6 +1,7 @@
 #include "conversion/document_pipeline.h"
 
 #include <PDFDoc.h>
+#include <XRef.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "conversion/receiver.h"
 #include "conversion/scan_report.h"
 #include "conversion/stop_gate.h"
+#include "fonts/document_fonts.h"
 #include "page/page_printer.h"
 #include "page/text_item.h"
 #include "platform/system_error.h"
@@ -47,6 +49,12 @@ void ReportScans(const PageLoopJob& job)
 PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::string& message)
 {
     const CPictureFile picture;
+    // The printer that embeds fonts has capture collect their glyphs; the
+    // salt keeps the family names of one program apart between documents and
+    // page ranges, whose subsets differ.
+    const uint64_t salt = (uint64_t(job.firstPage) << 40) ^ (uint64_t(job.lastPage) << 20) ^
+                          uint64_t(job.document ? job.document->getXRef()->getNumObjects() : 0);
+    DocumentFonts().Reset(printer.EmbedsDocumentFonts(), salt);
     auto device = std::make_unique<CCaptureOutputDev>();
     device->startDoc(job.document);
     // A scan's own text layer is kept only when scans are to get text.
@@ -70,8 +78,13 @@ PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::stri
         job.onPageStarted(0);
     if (const int error = printer.Finish()) {
         message = job.name + " :Error - " + SystemErrorText(error);
+        DocumentFonts().Reset(false);
         return PageLoopResult::WriteFailed;
     }
+    if (const std::string fonts = printer.FontReport(); !fonts.empty())
+        SendLog(job.receiver, job.name + " :" + fonts);
+    // The programs and glyph tables are not needed past the document.
+    DocumentFonts().Reset(false);
     return PageLoopResult::Done;
 }
 

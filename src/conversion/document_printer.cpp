@@ -17,6 +17,7 @@ std::unique_ptr<IPagePrinter> OpenDocumentPrinter(const std::string& path, IConv
 {
     if (g_outputFormat == OutputFormat::Docx) {
         auto docx = std::make_unique<CDocxWriter>();
+        docx->SetEmbedFonts(g_embedFonts);
         if (const int error = docx->Open(path); error != 0) {
             std::string reason = SystemErrorText(error);
             if (reason.size() > kMaxReasonChars)

@@ -4,6 +4,7 @@
 
 ConversionSettings g_settings;
 OutputFormat g_outputFormat = OutputFormat::Doc;
+bool g_embedFonts = true;
 std::vector<std::string> g_inputPaths;
 std::vector<std::string> g_inputNames;
 std::string g_outputSubfolder;

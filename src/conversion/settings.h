@@ -37,6 +37,9 @@ constexpr int32_t kMaxPictureDpi = 600;
 
 extern ConversionSettings g_settings;
 extern OutputFormat g_outputFormat;
+// A .docx carries the PDF's own fonts (built from its font programs) unless
+// the user leaves them out.
+extern bool g_embedFonts;
 
 extern std::vector<std::string> g_inputPaths;      // full paths, in the user's order (UTF-8)
 extern std::vector<std::string> g_inputNames;      // the input list's texts; only the count is used

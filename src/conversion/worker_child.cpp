@@ -187,7 +187,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
         return false;
     CFieldReader reader(payload);
     int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
-    int32_t format = 0, recognise = 0, pictureDpi = 0;
+    int32_t format = 0, recognise = 0, pictureDpi = 0, embedFonts = 1;
     std::string languages;
     reader.Text(folder);
     reader.Text(job.path);
@@ -204,6 +204,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     reader.Int(recognise);
     reader.Text(languages);
     reader.Int(pictureDpi);
+    reader.Int(embedFonts);
     reader.Int(count);
     for (int32_t i = 0; i < count && reader.Ok(); ++i) {
         std::string password;
@@ -227,6 +228,7 @@ bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& fo
     if (format < static_cast<int32_t>(OutputFormat::Doc) || format > static_cast<int32_t>(OutputFormat::Rtf))
         return false;
     g_outputFormat = static_cast<OutputFormat>(format);
+    g_embedFonts = embedFonts != 0;
     job.pageSeconds = seconds;
     memoryMegabytes = memory;
     return reader.Ok();
@@ -244,6 +246,7 @@ std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const st
     fields.Int(static_cast<int32_t>(g_outputFormat));
     fields.Int(g_settings.recogniseText).Text(g_settings.ocrLanguages);
     fields.Int(g_settings.pictureDpi);
+    fields.Int(g_embedFonts ? 1 : 0);
     fields.Int(static_cast<int32_t>(job.passwords.size()));
     for (const std::string& password : job.passwords)
         fields.Text(password);

@@ -108,9 +108,12 @@ void CDocxWriter::NoteFaces(const CPage& page)
     // Every face a piece prints with is listed, whatever the page noted.
     for (const RunList* runs : {&page.lineRuns, &page.boxRuns, &page.upRuns, &page.downRuns})
         for (const CTextRun& run : *runs)
-            for (const CTextPiece& piece : run.pieces)
+            for (const CTextPiece& piece : run.pieces) {
                 if (!faceSet_.count(piece.face))
                     NoteFace(piece.face);
+                if (embedFonts_ && piece.embedFamily >= 0)
+                    embedder_.NoteFamily(piece.embedFamily, piece.face);
+            }
 }
 
 int CDocxWriter::AddPicture(const CPage& page, std::string& relationId)
@@ -221,10 +224,15 @@ int CDocxWriter::Finish()
         rc = zip_.AddEntry("word/_rels/document.xml.rels", DocumentRelationshipsXml(pictures_), true);
     if (!rc)
         rc = zip_.AddEntry("word/styles.xml", StylesXml(), true);
+    if (!rc && embedFonts_)
+        rc = embedder_.StoreFonts(zip_);
+    const bool fonts = embedder_.StoredAny();
     if (!rc)
-        rc = zip_.AddEntry("word/settings.xml", SettingsXml(), true);
+        rc = zip_.AddEntry("word/settings.xml", SettingsXml(fonts), true);
     if (!rc)
-        rc = zip_.AddEntry("word/fontTable.xml", FontTableXml(faces_), true);
+        rc = zip_.AddEntry("word/fontTable.xml", FontTableXml(faces_, embedder_.Families()), true);
+    if (!rc && fonts)
+        rc = zip_.AddEntry("word/_rels/fontTable.xml.rels", FontTableRelationshipsXml(embedder_.Families()), true);
     if (!rc)
         rc = zip_.AddEntry("docProps/core.xml", CorePropertiesXml(stamp_), true);
     if (!rc)
@@ -237,6 +245,7 @@ int CDocxWriter::Finish()
     bodyFd_ = -1;
     heldPage_.clear();
     heldPage_.shrink_to_fit();
+    if (embedFonts_) fontReport_ = embedder_.Report();
     finished_ = true;
     return 0;
 }

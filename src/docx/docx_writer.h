@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "docx/drawing_xml.h"
+#include "docx/embedded_fonts.h"
 #include "docx/zip_package.h"
 #include "page/page_printer.h"
 
@@ -31,6 +32,11 @@ public:
     int Open(const std::string& path);
     int PrintPage(const CPage& page) override;
     int Finish() override;
+
+    // Embeds the PDF's own fonts (before Open; off by default).
+    void SetEmbedFonts(bool embed) { embedFonts_ = embed; }
+    bool EmbedsDocumentFonts() const override { return embedFonts_; }
+    std::string FontReport() const override { return fontReport_; }
 
 private:
     int Fail(int error);
@@ -58,4 +64,7 @@ private:
     std::vector<std::string> faces_;  // in first use, the default face first
     std::unordered_set<std::string> faceSet_;
     std::vector<std::pair<std::string, std::string>> pictures_;  // relationship id, target
+    bool embedFonts_ = false;
+    CFontEmbedder embedder_;
+    std::string fontReport_;
 };

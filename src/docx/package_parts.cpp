@@ -34,6 +34,7 @@ std::string ContentTypesXml()
            "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
            "<Default Extension=\"jpeg\" ContentType=\"image/jpeg\"/>"
+           "<Default Extension=\"odttf\" ContentType=\"application/vnd.openxmlformats-officedocument.obfuscatedFont\"/>"
            "<Override PartName=\"/word/document.xml\" "
            "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
            "<Override PartName=\"/word/styles.xml\" "
@@ -89,18 +90,21 @@ std::string StylesXml()
            "</w:styles>";
 }
 
-std::string SettingsXml()
+std::string SettingsXml(bool embeddedFonts)
 {
+    // Embedded fonts are subsets: readers use them and keep them when saving.
     return std::string(kXmlDeclaration) + "<w:settings xmlns:w=\"" + kWordNamespace +
-           "\"><w:view w:val=\"print\"/><w:zoom w:percent=\"100\"/><w:defaultTabStop w:val=\"720\"/>"
+           "\"><w:view w:val=\"print\"/><w:zoom w:percent=\"100\"/>" +
+           (embeddedFonts ? "<w:embedTrueTypeFonts/><w:saveSubsetFonts/>" : "") + "<w:defaultTabStop w:val=\"720\"/>"
            "<w:characterSpacingControl w:val=\"doNotCompress\"/><w:compat><w:compatSetting "
            "w:name=\"compatibilityMode\" w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"15\"/>"
            "</w:compat></w:settings>";
 }
 
-std::string FontTableXml(const std::vector<std::string>& faces)
+std::string FontTableXml(const std::vector<std::string>& faces, const std::vector<CEmbeddedFamilyEntry>& embedded)
 {
-    std::string xml = std::string(kXmlDeclaration) + "<w:fonts xmlns:w=\"" + kWordNamespace + "\">";
+    std::string xml = std::string(kXmlDeclaration) + "<w:fonts xmlns:w=\"" + kWordNamespace +
+                      "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">";
     for (const std::string& face : faces) {
         // What kind of face it is, so that a reader without it substitutes alike.
         const CFaceKind kind = FaceKindOf(face);
@@ -117,7 +121,38 @@ std::string FontTableXml(const std::vector<std::string>& faces)
         xml += std::string("<w:family w:val=\"") + DocxFamilyValue(kind.faceClass) + "\"/><w:pitch w:val=\"" +
                (kind.pitch == 1 ? "fixed" : "variable") + "\"/></w:font>";
     }
+    static const char* const kEmbedElements[4] = {"w:embedRegular", "w:embedBold", "w:embedItalic",
+                                                  "w:embedBoldItalic"};
+    for (const CEmbeddedFamilyEntry& family : embedded) {
+        xml += "<w:font w:name=\"";
+        AppendXmlAttribute(xml, family.name);
+        xml += "\">";
+        if (!family.altFace.empty()) {
+            xml += "<w:altName w:val=\"";
+            AppendXmlAttribute(xml, family.altFace);
+            xml += "\"/>";
+        }
+        xml += "<w:charset w:val=\"00\"/><w:family w:val=\"auto\"/><w:pitch w:val=\"variable\"/>";
+        // In the schema's order: regular, bold, italic, bold italic.
+        for (int slot = 0; slot < 4; ++slot)
+            for (const CEmbeddedFontFile& file : family.files)
+                if (file.slot == slot)
+                    xml += std::string("<") + kEmbedElements[slot] + " r:id=\"" + file.relationId + "\" w:fontKey=\"" +
+                           file.key + "\" w:subsetted=\"1\"/>";
+        xml += "</w:font>";
+    }
     xml += "</w:fonts>";
+    return xml;
+}
+
+std::string FontTableRelationshipsXml(const std::vector<CEmbeddedFamilyEntry>& embedded)
+{
+    std::string xml = std::string(kXmlDeclaration) +
+                      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    for (const CEmbeddedFamilyEntry& family : embedded)
+        for (const CEmbeddedFontFile& file : family.files)
+            xml += Relationship(file.relationId, "font", file.target);
+    xml += "</Relationships>";
     return xml;
 }
 

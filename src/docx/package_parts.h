@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "docx/embedded_fonts.h"
+
 // The face every document has; also the default of its text.
 inline constexpr const char* kDefaultFace = "Arial";
 
@@ -14,9 +16,14 @@ std::string PackageRelationshipsXml();
 // pictures as (relationship id, target under word/) pairs.
 std::string DocumentRelationshipsXml(const std::vector<std::pair<std::string, std::string>>& pictures);
 std::string StylesXml();
-std::string SettingsXml();
-// The faces in the order given (names as captured, escaped here).
-std::string FontTableXml(const std::vector<std::string>& faces);
+// `embeddedFonts`: the package carries fonts, which readers are asked to use.
+std::string SettingsXml(bool embeddedFonts = false);
+// The faces in the order given (names as captured, escaped here), then the
+// embedded families with their font files.
+std::string FontTableXml(const std::vector<std::string>& faces,
+                         const std::vector<CEmbeddedFamilyEntry>& embedded = {});
+// The font table's relationships to its embedded font files.
+std::string FontTableRelationshipsXml(const std::vector<CEmbeddedFamilyEntry>& embedded);
 std::string CorePropertiesXml(std::time_t stamp);
 std::string AppPropertiesXml(int pages);
 

@@ -1,5 +1,7 @@
 #include "docx/run_xml.h"
 
+#include "fonts/document_fonts.h"
+
 #include <algorithm>
 
 #include "docx/xml_text.h"
@@ -27,9 +29,12 @@ void AppendValue(std::string& out, const char* element, int64_t value)
 void AppendRunProperties(std::string& out, const CTextPiece& piece, bool rightToLeft, bool complexScript)
 {
     out += "<w:rPr>";
-    if (!piece.face.empty()) {
+    // A piece in the PDF's own font names its embedded family.
+    const std::string embedded = DocumentFonts().FamilyName(piece.embedFamily);
+    const std::string& printed = embedded.empty() ? piece.face : embedded;
+    if (!printed.empty()) {
         std::string face;
-        AppendXmlAttribute(face, piece.face);
+        AppendXmlAttribute(face, printed);
         out += "<w:rFonts w:ascii=\"" + face + "\" w:hAnsi=\"" + face + "\" w:eastAsia=\"" + face + "\" w:cs=\"" +
                face + "\"/>";
     }

@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include "platform/text_measure.h"
+#include "fonts/document_fonts.h"
 #include "page/text_run.h"
 
 namespace {
@@ -71,4 +72,38 @@ int32_t ApplyCharScale(CTextRun& run, std::string_view measure, const std::vecto
         scale = CharScaleFor(run.width, measured, run.face, narrow);
     }
     return scale;
+}
+
+int32_t EmbeddedCharScale(const CTextRun& run, int family, const std::vector<CTextSpan>& spans)
+{
+    const CDocumentFonts& fonts = DocumentFonts();
+    // Thousandths of an em, summed, then in twips at the run's size.
+    double thousandths = 0;
+    std::string missing;
+    for (const CTextSpan& span : spans) {
+        for (size_t i = 0; i < span.text.size(); ++i) {
+            char32_t cp = span.text[i];
+            if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < span.text.size()) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (span.text[i + 1] - 0xDC00);
+                ++i;
+            }
+            if (span.byCharCode && cp == u'\t') cp = u' ';
+            double advance = 0;
+            if (fonts.Advance(family, cp, advance))
+                thousandths += advance;
+            else
+                missing.push_back(cp < 0x80 ? char(cp) : 'n');
+        }
+    }
+    double measured = thousandths * run.size / 1000.0;
+    if (!missing.empty()) {
+        CMeasureFont font;
+        font.face = run.face;
+        font.cellHeight = run.size;
+        font.bold = run.bold != 0;
+        font.italic = run.italic != 0;
+        measured += MeasureText(font, missing);
+    }
+    bool narrow = false;
+    return CharScaleFor(run.width, measured, run.face, narrow);
 }

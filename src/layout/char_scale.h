@@ -27,3 +27,9 @@ struct CTextRun;
 // Narrow" when that is called for. A glyph the face has no letter for counts
 // with its width in the PDF: the reader sets it in some other face.
 int32_t ApplyCharScale(CTextRun& run, std::string_view measure, const std::vector<CCodeGlyph>& codeGlyphs = {});
+
+struct CTextSpan;
+// The scale of a run printed in an embedded family: its text measured with
+// the family's own advances (the PDF's widths); letters the family lacks are
+// measured in the run's face. The face never changes.
+int32_t EmbeddedCharScale(const CTextRun& run, int family, const std::vector<CTextSpan>& spans);

@@ -68,7 +68,7 @@ bool SameStyle(const CTextItem& item, const CTextItem& pending)
 {
     return item.color == pending.color && item.bold == pending.bold && item.italic == pending.italic &&
            item.rotation == pending.rotation && item.height == pending.height &&
-           item.faceName == pending.faceName;
+           item.faceName == pending.faceName && item.embedFamily == pending.embedFamily;
 }
 
 enum class Gap { None, Blank, EndRun };
@@ -119,6 +119,7 @@ CTextPiece PieceOf(const CTextItem& style, const std::string& face, int32_t half
     piece.bold = style.bold != 0;
     piece.italic = style.italic != 0;
     piece.charScale = scale;
+    piece.embedFamily = style.embedFamily;
     piece.spans = std::move(spans);
     return piece;
 }
@@ -284,7 +285,9 @@ void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, int flush)
         run.face = s.pending.faceName.empty() ? kNamelessFace : s.pending.faceName;
         for (CCodeGlyph& glyph : s.codeGlyphs)
             glyph.pdfWidth = glyph.pdfWidth * kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi);
-        const int32_t scale = ApplyCharScale(run, s.measure, s.codeGlyphs);
+        // A run in the PDF's own font is measured with that font's widths.
+        const int32_t scale = s.pending.embedFamily >= 0 ? EmbeddedCharScale(run, s.pending.embedFamily, s.spans)
+                                                         : ApplyCharScale(run, s.measure, s.codeGlyphs);
         page_.NoteColor(run.color);
         page_.NoteFace(run.face);
         run.pieces.push_back(PieceOf(s.pending, run.face, HalfPoints(s.size, dpi), scale, std::move(s.spans)));

@@ -30,6 +30,7 @@ struct CTextPiece {
     bool italic = false;
     int32_t charScale = 100;   // horizontal scale, percent
     int32_t raise = 0;         // twips above the run's baseline (negative: lowered)
+    int32_t embedFamily = -1;  // the embedded font family that prints it (.docx), or -1: `face` does
     std::vector<CTextSpan> spans;
 };
 
