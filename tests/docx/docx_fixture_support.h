@@ -20,6 +20,7 @@ struct CFixtureRun {
     bool deleteGraphics = true;
     int firstPage = 0;  // 0: every page
     int lastPage = 0;
+    bool embedFonts = false;  // the PDF's own fonts go into the package
 };
 
 // 0 when `pdfPath` became a package at `outPath`; otherwise an errno of the
@@ -32,6 +33,7 @@ inline int ConvertFixture(const std::string& pdfPath, const std::string& outPath
         return -1;
     const int pages = pdf.document->getNumPages();
     CDocxWriter writer;
+    writer.SetEmbedFonts(run.embedFonts);
     int rc = writer.Open(outPath);
     if (rc)
         return rc;
