@@ -130,11 +130,12 @@ int CFontEmbedder::StoreFonts(CZipPackage& zip)
 std::string CFontEmbedder::Report() const
 {
     const CDocumentFonts& fonts = DocumentFonts();
-    int embedded = 0, installed = 0, restricted = 0, absent = 0, unreadable = 0, substituted = 0, all = 0;
+    int embedded = 0, installed = 0, restricted = 0, absent = 0, unreadable = 0, substituted = 0, all = 0, programs = 0;
     for (int i = 0; i < fonts.FontCount(); ++i) {
         const CDocumentFont& f = fonts.Font(i);
         if (f.codes.empty()) continue;
         ++all;
+        if (f.program) ++programs;
         if (builtFonts_.count(i)) {
             ++embedded;
             continue;
@@ -151,7 +152,8 @@ std::string CFontEmbedder::Report() const
             break;
         }
     }
-    if (all == 0) return {};
+    // A PDF that carries no font program has nothing to say about embedding.
+    if (all == 0 || programs == 0) return {};
     std::string line = "Fonts: " + std::to_string(embedded) + " of " + std::to_string(all) + " embedded";
     std::vector<std::string> why;
     if (installed) why.push_back(Plural(installed, "has an installed face", "have an installed face") );

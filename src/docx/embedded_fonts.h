@@ -44,7 +44,7 @@ public:
     bool StoredAny() const;
 
     // One line on the document's fonts: how many are embedded and why the
-    // others are not; empty when the document has no fonts.
+    // others are not; empty when the PDF carries no font program.
     std::string Report() const;
 
 private:
