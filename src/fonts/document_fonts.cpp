@@ -79,8 +79,13 @@ int CDocumentFonts::PlaceGlyph(int font, uint32_t code, const std::u32string& te
         for (size_t plane = 0;; ++plane) {
             if (plane == f.families.size()) NewFamily(font, int(plane));
             CEmbedFamily& fam = families_[size_t(f.families[plane])];
-            auto [slot, inserted] = fam.cmap.emplace(cp, code);
-            if (inserted || slot->second == code) return f.families[plane];
+            // Looked up before inserting: nearly every glyph is one already placed.
+            if (auto slot = fam.cmap.find(cp); slot != fam.cmap.end()) {
+                if (slot->second == code) return f.families[plane];
+                continue;
+            }
+            fam.cmap.emplace(cp, code);
+            return f.families[plane];
             // Another glyph has this text here: the next plane.
         }
     }
