@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <csignal>
 #include <mutex>
 #include <unistd.h>
 
@@ -173,6 +174,10 @@ bool BootstrapUno(const std::string& programFolder)
     // variable; a value the user set wins.
     const std::string bootstrap = "vnd.sun.star.pathname:" + rcFile;
     setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+    // The bridge writes to the suite's pipe without MSG_NOSIGNAL: when an
+    // instance dies mid-call the write must fail (and the instance be
+    // replaced) rather than SIGPIPE ending the whole program.
+    signal(SIGPIPE, SIG_IGN);
     g_localContext = new Reference<uno::XComponentContext>();
     try {
         *g_localContext = cppu::defaultBootstrap_InitialComponentContext();
