@@ -102,26 +102,13 @@ char16_t Composed(char16_t letter, char16_t mark)
     return static_cast<char16_t>(composed);
 }
 
-// The text read as zero-terminated bytes, as the capture stores it.
-std::string NarrowTextOf(char16_t unit)
-{
-    std::string narrow;
-    const char low = char(unit & 0xFF), high = char(unit >> 8);
-    if (low != 0) {
-        narrow.push_back(low);
-        if (high != 0)
-            narrow.push_back(high);
-    }
-    return narrow;
-}
-
 void GiveCharacter(CTextItem& letter, char16_t c)
 {
     letter.text.assign(1, c);
     letter.textLength = 1;
     // The letter's glyph alone does not show the composed character.
     letter.embedFamily = -1;
-    letter.narrowText = NarrowTextOf(c);
+    letter.narrowText = NarrowTextOf(std::u16string(1, c));
     // A precomposed letter lies beyond printable ASCII: written by code.
     letter.useCharCode = 1;
     letter.charCode = c;

@@ -50,20 +50,6 @@ bool IsQuarterTurn(double angle, double quarter)
     return angle >= quarter - kQuarterTurnTolerance && angle <= quarter + kQuarterTurnTolerance;
 }
 
-// The UTF-16 text read byte by byte (low byte first) up to the first zero byte.
-std::string NarrowTextOf(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text) {
-        const char low = char(unit & 0xFF), high = char(unit >> 8);
-        if (low == 0) break;
-        narrow.push_back(low);
-        if (high == 0) break;
-        narrow.push_back(high);
-    }
-    return narrow;
-}
-
 // A space whose left half lies inside the previous glyph on the same baseline.
 bool IsSwallowedSpace(const CTextItem& last, const CTextItem& space)
 {

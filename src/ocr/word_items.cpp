@@ -95,20 +95,6 @@ std::u16string Utf16Of(char32_t c)
     return {static_cast<char16_t>(0xD800 + (c >> 10)), static_cast<char16_t>(0xDC00 + (c & 0x3FF))};
 }
 
-// The UTF-16 text read byte by byte (low byte first) up to the first zero byte.
-std::string NarrowTextOf(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text) {
-        const char low = char(unit & 0xFF), high = char(unit >> 8);
-        if (low == 0) break;
-        narrow.push_back(low);
-        if (high == 0) break;
-        narrow.push_back(high);
-    }
-    return narrow;
-}
-
 } // namespace
 
 bool AppendWordSpace(const CTextItem& before, const CTextItem& after, std::vector<CTextItem>& items)

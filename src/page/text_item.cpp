@@ -33,3 +33,16 @@ double RoundHundredths(double v)
 {
     return std::floor((v + 0.005) * 100.0) * 0.01;
 }
+
+std::string NarrowTextOf(const std::u16string& text)
+{
+    std::string narrow;
+    for (char16_t unit : text) {
+        const char low = char(unit & 0xFF), high = char(unit >> 8);
+        if (low == 0) break;
+        narrow.push_back(low);
+        if (high == 0) break;
+        narrow.push_back(high);
+    }
+    return narrow;
+}

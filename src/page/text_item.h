@@ -36,5 +36,9 @@ void ClearPageText();
 // (a surrogate pair or a ligature's letters would otherwise be cut short).
 std::u16string CharCodeUnits(const CTextItem& item);
 
+// `text` read byte by byte (low byte first) up to the first zero byte: the
+// item's `narrowText`.
+std::string NarrowTextOf(const std::u16string& text);
+
 // floor((v + 0.005) * 100) * 0.01: the hundredths rounding used for item boxes.
 double RoundHundredths(double v);
