@@ -84,9 +84,9 @@ bool CancelCheck(void* data, int)
 // Grey levels below this are ink when stems are measured.
 constexpr int kStemInk = 128;
 
-// The median length of the horizontal runs of ink in the box: across a
-// stem for most of them, so the width of the letters' strokes.
-double StemWidth(Pix* pix, int left, int top, int right, int bottom)
+// The lengths of the horizontal runs of ink in the box (clipped to the
+// picture), row by row.
+std::vector<int> InkRuns(Pix* pix, int left, int top, int right, int bottom)
 {
     const int width = pixGetWidth(pix), height = pixGetHeight(pix);
     left = std::max(left, 0), top = std::max(top, 0);
@@ -107,6 +107,14 @@ double StemWidth(Pix* pix, int left, int top, int right, int bottom)
             }
         }
     }
+    return runs;
+}
+
+// The median length of the horizontal runs of ink in the box: across a
+// stem for most of them, so the width of the letters' strokes.
+double StemWidth(Pix* pix, int left, int top, int right, int bottom)
+{
+    std::vector<int> runs = InkRuns(pix, left, top, right, bottom);
     if (runs.empty())
         return 0;
     auto middle = runs.begin() + runs.size() / 2;
@@ -123,26 +131,11 @@ constexpr double kWaistBottomEms = 0.22;
 // Mean length of the runs of ink in rows y0..y1 of the box.
 double MeanRun(Pix* pix, int left, int right, int y0, int y1)
 {
-    const int width = pixGetWidth(pix), height = pixGetHeight(pix);
-    left = std::max(left, 0), right = std::min(right, width);
-    y0 = std::max(y0, 0), y1 = std::min(y1, height);
-    const l_uint32* data = pixGetData(pix);
-    const int wpl = pixGetWpl(pix);
-    long long total = 0, runs = 0;
-    for (int y = y0; y < y1; ++y) {
-        const l_uint32* line = data + static_cast<size_t>(y) * wpl;
-        int run = 0;
-        for (int x = left; x <= right; ++x) {
-            const bool ink = x < right && static_cast<int>(GET_DATA_BYTE(line, x)) < kStemInk;
-            if (ink) {
-                ++run;
-            } else if (run > 0) {
-                total += run, ++runs;
-                run = 0;
-            }
-        }
-    }
-    return runs ? static_cast<double>(total) / runs : 0;
+    const std::vector<int> runs = InkRuns(pix, left, y0, right, y1);
+    long long total = 0;
+    for (int run : runs)
+        total += run;
+    return runs.empty() ? 0 : static_cast<double>(total) / runs.size();
 }
 
 // A word of more than blanks.
