@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/settings.h"
+#include "conversion/conversion_options.h"
 #include "conversion/worker_limits.h"
 
 // What the command line asked for.
@@ -30,12 +30,20 @@ struct CliOptions {
     bool quiet = false;
     bool showHelp = false;
     bool showVersion = false;
+    // The diagnostics' own: --to-rtf --timings / --check-text, --dump-items --picture.
+    bool timings = false;
+    bool checkText = false;
+    std::string picturePath;
 };
 
 // Parses the converter's arguments. false with `error` set on a usage error.
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
 
+// A decimal number from 0 to INT_MAX, nothing else; false otherwise.
+bool ParseWholeNumber(const std::string& text, int& value);
+
 // "FROM-TO" or "N" into a page range; false when malformed.
 bool ParsePageRange(const std::string& text, int& from, int& to);
 
-extern const char* const kCliUsage;
+// The text of --help.
+const std::string& CliUsage();

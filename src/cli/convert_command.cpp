@@ -15,20 +15,24 @@
 #include "conversion/batch_report.h"
 #include "conversion/conversion_worker.h"
 #include "conversion/settings.h"
+#include "conversion/stop_token.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The stop of the command line's one run, for its signal handlers.
+CStopToken runStop;
+
 // Ctrl-C asks for a stop exactly like the Stop button; a second one ends the
 // program at once, as SIGTERM does.
 void OnInterrupt(int)
 {
-    if (g_settings.stopRequested.load() != 0) {
+    if (runStop.Requested()) {
         RequestTermination();
         return;
     }
-    g_settings.stopRequested.store(1);
+    runStop.Request();
 }
 
 void InstallInterruptHandler()
@@ -98,7 +102,7 @@ int RunConvert(const std::vector<std::string>& args)
         return 2;
     }
     if (options.showHelp) {
-        std::fputs(kCliUsage, stdout);
+        std::fputs(CliUsage().c_str(), stdout);
         return 0;
     }
     if (options.showVersion) {
@@ -127,14 +131,14 @@ int RunConvert(const std::vector<std::string>& args)
         return 2;
     }
 
-    StartTerminationWatch(options.hasReport ? ReportAtTermination : nullptr);
+    StartTerminationWatch(runStop, options.hasReport ? ReportAtTermination : nullptr);
     InstallInterruptHandler();
-    g_settings.stopRequested = 0;
+    runStop.Clear();
     // With the report on standard output the log goes to the error output.
     std::FILE* logOut = options.hasReport && options.reportPath == "-" ? stderr : stdout;
     CCliReceiver receiver(options, logOut, stderr, pdfs, inputs.OutputFolders());
     // The engine runs on a worker thread, as it does under the wizard.
-    std::thread worker([&receiver] { ConversionWorker(&receiver); });
+    std::thread worker([&receiver] { ConversionWorker(&receiver, runStop); });
     worker.join();
 
     const std::vector<FileReport> record = BatchRecord();

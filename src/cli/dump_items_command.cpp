@@ -16,7 +16,9 @@
 #include "capture/capture_output_dev.h"
 #include "capture/text_collector.h"
 #include "page/text_item.h"
+#include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "cli/option_table.h"
 #include "conversion/page_picture.h"
 #include "conversion/pdf_library.h"
 
@@ -132,24 +134,24 @@ void PrintFonts()
 int RunDumpItems(const std::vector<std::string>& args)
 {
     // args[0] is "--dump-items" itself.
-    int pageNumber = 0;
-    std::string picturePath;
-    if (args.size() != 3 && args.size() != 5) {
+    CliOptions options;
+    std::vector<std::string> positional;
+    std::string error;
+    if (!ParseCommandLine(kDumpItemsCommand, args, 1, options, positional, error)) {
+        std::fprintf(stderr, "paperwell-cli: %s\n%s\n", error.c_str(), kUsage);
+        return kExitUsage;
+    }
+    if (positional.size() != 2) {
         std::fprintf(stderr, "%s\n", kUsage);
         return kExitUsage;
     }
-    if (!ParsePageNumber(args[1], pageNumber)) {
-        std::fprintf(stderr, "paperwell-cli: bad page number '%s'\n%s\n", args[1].c_str(), kUsage);
+    int pageNumber = 0;
+    if (!ParsePageNumber(positional[0], pageNumber)) {
+        std::fprintf(stderr, "paperwell-cli: bad page number '%s'\n%s\n", positional[0].c_str(), kUsage);
         return kExitUsage;
     }
-    const std::string& path = args[2];
-    if (args.size() == 5) {
-        if (args[3] != "--picture" || args[4].empty()) {
-            std::fprintf(stderr, "%s\n", kUsage);
-            return kExitUsage;
-        }
-        picturePath = args[4];
-    }
+    const std::string& path = positional[1];
+    const std::string& picturePath = options.picturePath;
 
     // Destroyed in reverse order: device, document, library parameters.
     CPdfLibrary library;

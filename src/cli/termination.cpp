@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "cli/cli_receiver.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "conversion/worker_process.h"
 #include "office/office_suite.h"
 #include "platform/temp_path.h"
@@ -26,11 +26,11 @@ sigset_t TerminationSignals()
 
 void (*endingWords)() = nullptr;
 
-[[noreturn]] void EndAtOnce()
+[[noreturn]] void EndAtOnce(CStopToken& run)
 {
     // The run's thread holds at its next stop test or message and makes
     // nothing new while the rest goes.
-    CloseStopGate();
+    run.CloseGate();
     KillRunningWorker();
     KillOfficeInstanceNow();
     RestoreTerminalAfterPrompt();
@@ -43,16 +43,16 @@ void (*endingWords)() = nullptr;
 
 } // namespace
 
-void StartTerminationWatch(void (*lastWords)())
+void StartTerminationWatch(CStopToken& run, void (*lastWords)())
 {
     endingWords = lastWords;
     const sigset_t signals = TerminationSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread([signals] {
+    std::thread([signals, &run] {
         int received = 0;
         while (sigwait(&signals, &received) != 0) {
         }
-        EndAtOnce();
+        EndAtOnce(run);
     }).detach();
 }
 

@@ -9,11 +9,11 @@
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "cli/option_table.h"
 #include "conversion/document_pipeline.h"
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
 #include "platform/file_copy.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
@@ -82,63 +82,41 @@ int Fail(const std::string& text)
     return 1;
 }
 
-} // namespace
+const char* const kToRtfUsage =
+    "Usage: paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics] "
+    "[--pages FROM-TO] [--timings] [--check-text] [--ocr[=LANGS]]\n";
 
-int RunToRtf(const std::vector<std::string>& args)
+// The page loop's job for the open document as the options ask for it.
+PageLoopJob PagesJob(const CliOptions& options, PDFDoc* document, const std::string& pdfPath)
 {
-    std::vector<std::string> positional;
-    bool frames = false, deleteGraphics = false, timings = false, checkText = false;
-    std::string ocrLanguages;  // empty: scanned pages stay pictures
-    int from = 0, to = 0;
-    bool allPages = true;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--frames")
-            frames = true;
-        else if (arg == "--delete-graphics")
-            deleteGraphics = true;
-        else if (arg == "--timings")
-            timings = true;
-        else if (arg == "--ocr" || arg.rfind("--ocr=", 0) == 0)
-            ocrLanguages = arg == "--ocr" ? std::string("eng") : arg.substr(6);
-        else if (arg == "--check-text")
-            checkText = true;
-        else if (arg == "--pages" && i + 1 < args.size()) {
-            if (!ParsePageRange(args[++i], from, to)) {
-                std::fprintf(stderr, "paperwell-cli: --pages wants FROM-TO\n");
-                return 2;
-            }
-            allPages = false;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "paperwell-cli: unknown option %s\n", arg.c_str());
-            return 2;
-        } else
-            positional.push_back(arg);
-    }
-    if (positional.size() != 2) {
-        std::fprintf(stderr, "Usage: paperwell-cli --to-rtf FILE.pdf OUT.rtf [--frames] [--delete-graphics] "
-                             "[--pages FROM-TO] [--timings] [--check-text] [--ocr[=LANGS]]\n");
-        return 2;
-    }
-    const std::string& pdfPath = positional[0];
-    const std::string& outPath = positional[1];
-    if (access(outPath.c_str(), F_OK) == 0)
-        return Fail(outPath + " already exists; not replacing it");
+    PageLoopJob job;
+    job.document = document;
+    job.mode = options.frames ? TextMode::Frames : TextMode::Flow;
+    job.withPictures = !options.deleteGraphics;
+    job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);
+    job.recogniseText = options.recogniseText;
+    job.ocrLanguages = options.ocrLanguages;
+    return job;
+}
 
-    g_settings.writeTextInTextBoxes = frames ? 1 : 0;
-    g_settings.deleteAllGraphics = deleteGraphics ? 1 : 0;
-    g_settings.allPages = allPages ? 1 : 0;
-    g_settings.fromPage = from;
-    g_settings.toPage = to;
+void PrintTimings(const PageLoopTimings& stageTimes)
+{
+    std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s  recognise %.3f s\n",
+                 stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout, stageTimes.write,
+                 stageTimes.recognise);
+}
 
+// The PDF into the RTF at `outPath`; the exit status.
+int ConvertToRtf(const CliOptions& options, const std::string& pdfPath, const std::string& outPath)
+{
     CStderrReceiver receiver;
     CPdfLibrary library;
     COpenedPdf pdf;
     if (OpenPdfWithPassword(pdfPath, pdf, nullptr) == 0)
         return Fail(pdfPath + ": cannot open PDF file (missing, damaged or encrypted)");
-    PageLoopJob job;
+    PageLoopJob job = PagesJob(options, pdf.document.get(), pdfPath);
     const int pageCount = pdf.document->getNumPages();
-    if (!PagesToConvert(pageCount, allPages, from, to, job.firstPage, job.lastPage))
+    if (!PagesToConvert(pageCount, options.allPages, options.fromPage, options.toPage, job.firstPage, job.lastPage))
         return Fail("page range is outside the document's " + std::to_string(pageCount) + " pages");
 
     const std::string rtfPath = MakeTempPath();
@@ -150,15 +128,9 @@ int RunToRtf(const std::vector<std::string>& args)
 
     PageLoopTimings stageTimes;
     CPageTextAudit audit;
-    job.document = pdf.document.get();
-    job.mode = frames ? TextMode::Frames : TextMode::Flow;
-    job.withPictures = !deleteGraphics;
-    job.name = pdfPath.substr(pdfPath.find_last_of('/') + 1);
     job.receiver = &receiver;
     job.timings = &stageTimes;
-    job.recogniseText = !ocrLanguages.empty();
-    job.ocrLanguages = ocrLanguages;
-    if (checkText)
+    if (options.checkText)
         job.textAudit = &audit;
     std::string message;
     int status = 0;
@@ -166,13 +138,33 @@ int RunToRtf(const std::vector<std::string>& args)
         status = Fail(message.empty() ? "stopped" : message);
     } else if (const int error = CopyToNewFile(rtfPath, outPath)) {
         status = Fail(outPath + ": " + SystemErrorText(error));
-    } else if (checkText) {
+    } else if (options.checkText) {
         status = ReportAudit(audit, stageTimes.pages);
     }
-    if (timings) {
-        std::fprintf(stderr, "pages %d  render %.3f s  picture %.3f s  layout %.3f s  write %.3f s  recognise %.3f s\n",
-                     stageTimes.pages, stageTimes.render, stageTimes.picture, stageTimes.layout, stageTimes.write,
-                     stageTimes.recognise);
-    }
+    if (options.timings)
+        PrintTimings(stageTimes);
     return status;
+}
+
+} // namespace
+
+int RunToRtf(const std::vector<std::string>& args)
+{
+    CliOptions options;
+    // Without --ocr scanned pages stay pictures.
+    std::vector<std::string> positional;
+    std::string error;
+    if (!ParseCommandLine(kToRtfCommand, args, 1, options, positional, error)) {
+        std::fprintf(stderr, "paperwell-cli: %s\n", error.c_str());
+        return 2;
+    }
+    if (positional.size() != 2) {
+        std::fputs(kToRtfUsage, stderr);
+        return 2;
+    }
+    const std::string& pdfPath = positional[0];
+    const std::string& outPath = positional[1];
+    if (access(outPath.c_str(), F_OK) == 0)
+        return Fail(outPath + " already exists; not replacing it");
+    return ConvertToRtf(options, pdfPath, outPath);
 }

@@ -18,11 +18,10 @@
 
 #include "conversion/batch_output.h"
 #include "conversion/batch_report.h"
-#include "conversion/file_to_rtf.h"
+#include "conversion/file_conversion.h"
 #include "conversion/receiver.h"
 #include "conversion/run_passwords.h"
-#include "conversion/settings.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "conversion/word_store.h"
 #include "office/office_suite.h"
 #include "conversion/worker_limits.h"
@@ -47,13 +46,13 @@ struct FileNames {
     std::string outputBase;  // folder + "/" + base name
 };
 
-FileNames NamesOf(size_t index)
+FileNames NamesOf(const BatchJob& batch, size_t index)
 {
-    const std::string& path = g_inputPaths[index];
+    const std::string& path = batch.inputPaths[index];
     const std::string base = std::filesystem::path(path).stem().string();
-    std::string folder = g_outputSubfolder;
-    if (index < g_inputOutputFolders.size() && !g_inputOutputFolders[index].empty())
-        folder += "/" + g_inputOutputFolders[index];
+    std::string folder = batch.outputSubfolder;
+    if (index < batch.outputFolders.size() && !batch.outputFolders[index].empty())
+        folder += "/" + batch.outputFolders[index];
     return {base + ".pdf", folder, folder + "/" + base};
 }
 
@@ -69,7 +68,7 @@ private:
 
 // The file's start: a name too long for the output folder or a page range
 // that cannot be fails it before a worker is asked.
-bool StartFile(const FileNames& names, IConversionReceiver* receiver)
+bool StartFile(const FileNames& names, const ConversionOptions& options, IConversionReceiver* receiver)
 {
     const std::string& N = names.name;
     if (Utf16Length(names.outputBase) > kMaxOutputBaseUnits) {
@@ -82,8 +81,8 @@ bool StartFile(const FileNames& names, IConversionReceiver* receiver)
     SendLog(receiver, started);
     SendProgress(receiver, started.c_str(), 0);
 
-    if (g_settings.allPages == 0) {
-        const int first = g_settings.fromPage, last = g_settings.toPage;
+    if (!options.allPages) {
+        const int first = options.fromPage, last = options.toPage;
         if (first > last || first < 0 || last < 0) {
             SendLog(receiver, N + " :Page range is incorrect. Please try again.");
             return false;
@@ -93,9 +92,9 @@ bool StartFile(const FileNames& names, IConversionReceiver* receiver)
 }
 
 // A mirrored sub-folder of the output is made when its first document is stored.
-bool MakeOutputFolder(const FileNames& names, IConversionReceiver* receiver)
+bool MakeOutputFolder(const FileNames& names, const std::string& outputSubfolder, IConversionReceiver* receiver)
 {
-    if (names.folder == g_outputSubfolder)
+    if (names.folder == outputSubfolder)
         return true;
     std::error_code ec;
     std::filesystem::create_directories(names.folder, ec);
@@ -111,9 +110,9 @@ struct StoreOutcome {
 };
 
 // Threads converting files at once: the run's jobs, no more than files.
-size_t JobsFor(size_t files)
+size_t JobsFor(int jobCount, size_t files)
 {
-    return std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(std::max(g_jobCount, 1)), files));
+    return std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(std::max(jobCount, 1)), files));
 }
 
 // Office instances of a .doc run: up to one per job, so one job's office
@@ -132,10 +131,10 @@ int OfficeInstancesFor(size_t jobs, size_t files)
     return static_cast<int>(std::max<size_t>(1, std::min(jobs, files / kFilesPerInstance)));
 }
 
-// Every file of a batch, converted by up to g_jobCount threads at once.
+// Every file of a batch, converted by up to its jobCount threads at once.
 class CBatchRun {
 public:
-    CBatchRun(IConversionReceiver* front, bool frameMode);
+    CBatchRun(const BatchJob& batch, IConversionReceiver* front, std::vector<std::string>& convertedFiles);
     int Run();
 
 private:
@@ -153,7 +152,11 @@ private:
     void AbortAfter(size_t index);
     int RunResult();
 
+    bool StopWanted() const { return StopRequested(batch_.stop); }
+
+    const BatchJob& batch_;
     IConversionReceiver* front_;
+    std::vector<std::string>& convertedFiles_;
     const bool frameMode_;
     const size_t count_;
     CBatchOutput output_;
@@ -172,17 +175,17 @@ private:
     std::mutex convertedMutex_;
 };
 
-CBatchRun::CBatchRun(IConversionReceiver* front, bool frameMode)
-    : front_(front), frameMode_(frameMode), count_(g_inputPaths.size()),
-      output_(front, g_inputPaths.size(),
-              [this](size_t file) { return StopRequested() || cancelled_[file].load(); }),
-      cancelled_(new std::atomic<bool>[g_inputPaths.size()]), nameSettled_(count_, 0),
+CBatchRun::CBatchRun(const BatchJob& batch, IConversionReceiver* front, std::vector<std::string>& convertedFiles)
+    : batch_(batch), front_(front), convertedFiles_(convertedFiles),
+      frameMode_(batch.options.textMode == TextMode::Frames), count_(batch.inputPaths.size()),
+      output_(front, batch.inputPaths.size(), [this](size_t file) { return StopWanted() || cancelled_[file].load(); }),
+      cancelled_(new std::atomic<bool>[batch.inputPaths.size()]), nameSettled_(count_, 0),
       outcomes_(count_, FileOutcome::StopRun), attempted_(count_, 0), cut_(count_)
 {
     std::unordered_map<std::string, std::vector<size_t>> byBase;
     for (size_t i = 0; i < count_; ++i) {
         cancelled_[i].store(false);
-        names_.push_back(NamesOf(i));
+        names_.push_back(NamesOf(batch_, i));
         std::vector<size_t>& earlier = byBase[names_[i].outputBase];
         sameBase_.push_back(earlier);
         earlier.push_back(i);
@@ -193,7 +196,7 @@ bool CBatchRun::TakeFile(size_t& index)
 {
     // Flow mode notices a stop before opening the next file; frame mode
     // only after opening it.
-    const bool stop = !frameMode_ && StopRequested();
+    const bool stop = !frameMode_ && StopWanted();
     std::lock_guard<std::mutex> lock(mutex_);
     if (stop)
         stopTaking_ = true;
@@ -210,7 +213,7 @@ bool CBatchRun::WaitForEarlierNames(size_t index)
     for (const size_t earlier : sameBase_[index]) {
         while (!nameSettled_[earlier]) {
             lock.unlock();
-            const bool stop = StopRequested() || cancelled_[index].load();
+            const bool stop = StopWanted() || cancelled_[index].load();
             lock.lock();
             if (stop)
                 return false;
@@ -237,11 +240,11 @@ StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath,
         result.outcome = FileOutcome::StopRun;
         return result;
     }
-    if (!MakeOutputFolder(names, receiver))
+    if (!MakeOutputFolder(names, batch_.outputSubfolder, receiver))
         return result;
     const std::string& N = names.name;
     std::string storedPath, message;
-    const bool stored = StoreWordDocument(documentPath, names.outputBase, N, receiver, storedPath, message);
+    const bool stored = StoreWordDocument(documentPath, batch_.options.format, names.outputBase, N, receiver, storedPath, message);
     SettleName(index);
     if (stored) {
         // The record says so before the log does: a program killed after
@@ -255,7 +258,7 @@ StoreOutcome CBatchRun::StoreFile(size_t index, const std::string& documentPath,
         SendLog(receiver, N + " :Saved as " + storedPath);
         {
             std::lock_guard<std::mutex> lock(convertedMutex_);
-            g_convertedFiles.push_back(storedPath);
+            convertedFiles_.push_back(storedPath);
         }
         SendProgress(receiver, nullptr, kFileDoneProgress);
     } else {
@@ -274,22 +277,24 @@ FileOutcome CBatchRun::ConvertOneFile(size_t index, FileReport& report, Clock::t
 {
     const FileNames& names = names_[index];
     IConversionReceiver* receiver = output_.Channel(index);
-    if (!StartFile(names, receiver))
+    if (!StartFile(names, batch_.options, receiver))
         return FileOutcome::Failed;
 
-    FileRtfJob job;
-    job.path = g_inputPaths[index];
+    FileConversionJob job;
+    job.path = batch_.inputPaths[index];
     job.name = names.name;
+    job.options = batch_.options;
     job.passwords = RunPasswords();
-    job.pageSeconds = g_workerLimits.pageSeconds;
+    job.pageSeconds = batch_.limits.pageSeconds;
+    job.stop = batch_.stop;
     job.onPagesDone = [this, index](int done, int total) { output_.PagesDone(index, done, total); };
-    FileRtfResult converted =
-        ConvertFileInWorker(job, g_workerLimits.memoryMegabytes, receiver, &cancelled_[index]);
+    FileConversionResult converted =
+        ConvertFileInWorker(job, batch_.limits.memoryMegabytes, receiver, &cancelled_[index]);
     const CWorkerDocument document(converted.documentPath);
     report.counts = converted.counts;
     // A password typed for this file is the first guess for the next ones.
     RememberRunPassword(converted.openedWith);
-    if (converted.outcome == FileOutcome::StopRun || StopRequested() || cancelled_[index].load())
+    if (converted.outcome == FileOutcome::StopRun || StopWanted() || cancelled_[index].load())
         return FileOutcome::StopRun;
     if (converted.outcome != FileOutcome::Converted) {
         if (!converted.message.empty())
@@ -315,7 +320,7 @@ void CBatchRun::ConvertFile(size_t index)
 {
     const auto start = Clock::now();
     FileReport report;
-    report.path = g_inputPaths[index];
+    report.path = batch_.inputPaths[index];
     const FileOutcome outcome = ConvertOneFile(index, report, start);
     report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     switch (outcome) {
@@ -381,7 +386,7 @@ int CBatchRun::RunResult()
 
 int CBatchRun::Run()
 {
-    const size_t jobs = JobsFor(count_);
+    const size_t jobs = JobsFor(batch_.jobCount, count_);
     std::vector<std::thread> threads;
     for (size_t j = 1; j < jobs; ++j)
         threads.emplace_back([this] { Job(); });
@@ -393,10 +398,10 @@ int CBatchRun::Run()
 
     // The stored documents in input order, whichever finished first.
     const std::vector<FileReport> record = BatchRecord();
-    g_convertedFiles.clear();
+    convertedFiles_.clear();
     for (const FileReport& file : record)
         if (file.status == FileStatus::Converted && !file.outputPath.empty())
-            g_convertedFiles.push_back(file.outputPath);
+            convertedFiles_.push_back(file.outputPath);
     return RunResult();
 }
 
@@ -405,11 +410,13 @@ struct CWorkerServerGuard {
     ~CWorkerServerGuard() { EndWorkerServer(); }
 };
 
-int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
+} // namespace
+
+int ConvertBatch(const BatchJob& batch, IConversionReceiver* receiver, std::vector<std::string>& convertedFiles)
 {
     const CWorkerServerGuard serverGuard;
-    g_convertedFiles.clear();
-    StartBatchRecord(g_inputPaths);
+    convertedFiles.clear();
+    StartBatchRecord(batch.inputPaths);
 
     // The pictures are made by the workers inside this folder; the run only
     // checks that it can hold them.
@@ -422,16 +429,10 @@ int ConvertBatch(IConversionReceiver* receiver, bool frameMode)
         SendLog(receiver, "Error : Low disk space.");
         return 0;
     }
-    CBatchRun run(receiver, frameMode);
-    SetOfficeInstances(OfficeInstancesFor(JobsFor(g_inputPaths.size()), g_inputPaths.size()));
+    CBatchRun run(batch, receiver, convertedFiles);
+    SetOfficeInstances(OfficeInstancesFor(JobsFor(batch.jobCount, batch.inputPaths.size()), batch.inputPaths.size()));
     return run.Run();
 }
-
-} // namespace
-
-int ConvertBatchFlow(IConversionReceiver* receiver) { return ConvertBatch(receiver, false); }
-
-int ConvertBatchFrames(IConversionReceiver* receiver) { return ConvertBatch(receiver, true); }
 
 int UsableProcessors()
 {

@@ -10,6 +10,8 @@
 #include "conversion/receiver.h"
 #include "conversion/run_passwords.h"
 #include "conversion/settings.h"
+#include "conversion/stop_token.h"
+#include "conversion/worker_limits.h"
 #include "conversion/word_store.h"
 
 namespace {
@@ -29,6 +31,20 @@ bool MakeSubfolder(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The batch the front end's settings ask for, in the dated sub-folder.
+BatchJob BatchFromSettings(const std::string& subfolder, const CStopToken& stop)
+{
+    BatchJob batch;
+    batch.options = OptionsFromSettings();
+    batch.inputPaths = g_inputPaths;
+    batch.outputFolders = g_inputOutputFolders;
+    batch.outputSubfolder = subfolder;
+    batch.jobCount = g_jobCount;
+    batch.limits = g_workerLimits;
+    batch.stop = &stop;
+    return batch;
+}
+
 } // namespace
 
 std::string DatedSubfolder(const std::string& outputFolder, std::time_t when)
@@ -45,9 +61,9 @@ std::string DatedSubfolder(const std::string& outputFolder, std::time_t when)
     return folder + "/Paperwell " + date;
 }
 
-int ConversionWorker(IConversionReceiver* frontEnd)
+int ConversionWorker(IConversionReceiver* frontEnd, CStopToken& stop)
 {
-    CGatedReceiver receiver(frontEnd);
+    CGatedReceiver receiver(frontEnd, stop);
     // The front end may name a password for the whole run while it fills in the settings.
     ClearRunPasswords();
     const int fileCount = receiver.CollectSettings();
@@ -57,21 +73,21 @@ int ConversionWorker(IConversionReceiver* frontEnd)
     if (!MakeSubfolder(subfolder)) {
         receiver.ShowMessage("Cannot create directory at output location.", MessageKind::Error);
         receiver.RunEnded(RunEnd::FolderFailed, false);
-        g_settings.stopRequested = 0;
+        stop.Clear();
         return 1;
     }
     g_outputSubfolder = subfolder;
 
-    const int result = g_settings.writeTextInTextBoxes != 0 ? ConvertBatchFrames(&receiver)
-                                                            : ConvertBatchFlow(&receiver);
+    const BatchJob batch = BatchFromSettings(subfolder, stop);
+    const int result = ConvertBatch(batch, &receiver, g_convertedFiles);
     EndOfficeSession();
 
     if (result == 0)
         receiver.RunEnded(RunEnd::Failed, !g_convertedFiles.empty());
-    else if (g_settings.stopRequested != 0)
+    else if (stop.Requested())
         receiver.RunEnded(RunEnd::Stopped, false);
     else
         receiver.RunEnded(RunEnd::Complete, true);
-    g_settings.stopRequested = 0;
+    stop.Clear();
     return 1;
 }

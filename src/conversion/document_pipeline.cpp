@@ -10,7 +10,7 @@
 #include "capture/capture_output_dev.h"
 #include "conversion/receiver.h"
 #include "conversion/scan_report.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "fonts/document_fonts.h"
 #include "page/page_printer.h"
 #include "page/text_item.h"
@@ -68,7 +68,7 @@ PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::stri
 
     const PageLoopResult pages = ConvertPages(job, message);
     ClearPageText();
-    if (pages == PageLoopResult::Stopped || StopRequested())
+    if (pages == PageLoopResult::Stopped || StopRequested(job.stop))
         return PageLoopResult::Stopped;
     if (pages != PageLoopResult::Done)
         return pages;

@@ -1,7 +1,6 @@
 #include "conversion/document_printer.h"
 
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
 #include "docx/docx_writer.h"
 #include "platform/system_error.h"
 #include "rtf/rtf_writer.h"
@@ -13,11 +12,12 @@ constexpr size_t kMaxReasonChars = 1024;
 
 } // namespace
 
-std::unique_ptr<IPagePrinter> OpenDocumentPrinter(const std::string& path, IConversionReceiver* receiver)
+std::unique_ptr<IPagePrinter> OpenDocumentPrinter(const std::string& path, OutputFormat format, bool embedFonts,
+                                                  IConversionReceiver* receiver)
 {
-    if (g_outputFormat == OutputFormat::Docx) {
+    if (format == OutputFormat::Docx) {
         auto docx = std::make_unique<CDocxWriter>();
-        docx->SetEmbedFonts(g_embedFonts);
+        docx->SetEmbedFonts(embedFonts);
         if (const int error = docx->Open(path); error != 0) {
             std::string reason = SystemErrorText(error);
             if (reason.size() > kMaxReasonChars)

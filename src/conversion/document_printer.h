@@ -5,10 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "conversion/conversion_options.h"
 #include "page/page_printer.h"
 
 class IConversionReceiver;
 
-// Opens a printer on `path`. On failure shows "Cannot create file:" and the
+// Opens a printer of `format` (a .docx, or the RTF of a .doc or an RTF) on
+// `path`; `embedFonts` is the .docx printer's. On failure shows "Cannot create file:" and the
 // reason through the receiver and returns null.
-std::unique_ptr<IPagePrinter> OpenDocumentPrinter(const std::string& path, IConversionReceiver* receiver);
+std::unique_ptr<IPagePrinter> OpenDocumentPrinter(const std::string& path, OutputFormat format, bool embedFonts,
+                                                  IConversionReceiver* receiver);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -16,8 +17,7 @@
 #include "conversion/receiver.h"
 #include "conversion/scan_report.h"
 #include "conversion/scan_text.h"
-#include "conversion/settings.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "layout/overlay_marking.h"
 #include "layout/page_layout.h"
 #include "layout/run_collectors.h"
@@ -91,6 +91,7 @@ void FilterPageItems(int W, int H, bool flow)
 // What the library's abort check looks at while it draws a page: a stop, or
 // the page's time budget running out.
 struct PageAbortState {
+    const CStopToken* stop = nullptr;
     bool hasDeadline = false;
     Clock::time_point deadline;
 };
@@ -103,7 +104,7 @@ bool PastDeadline(const PageAbortState& state)
 bool AbortPage(void* data)
 {
     const auto* state = static_cast<const PageAbortState*>(data);
-    return g_settings.stopRequested.load() != 0 || PastDeadline(*state);
+    return StopRequestedNow(state->stop) || PastDeadline(*state);
 }
 
 } // namespace
@@ -112,6 +113,11 @@ std::string PageOverBudgetLine(const std::string& name, int page, int seconds)
 {
     return name + " :Error - Page " + std::to_string(page) + " took longer than " + std::to_string(seconds) +
            " seconds; the file was given up.";
+}
+
+int32_t PixelsToPageTwips(int pixels)
+{
+    return static_cast<int32_t>(std::ceil(pixels * 1440 / 96 + 0.5));
 }
 
 int FallbackResolution(int dpi, int width, int height)
@@ -131,7 +137,10 @@ namespace {
 // that fill it, the running page's time budget and resolution.
 class CPageLoop {
 public:
-    CPageLoop(const PageLoopJob& job, std::string& message) : job_(job), message_(message), collectors_(page_) {}
+    CPageLoop(const PageLoopJob& job, std::string& message) : job_(job), message_(message), collectors_(page_)
+    {
+        abort_.stop = job.stop;
+    }
     PageLoopResult Run();
 
 private:
@@ -238,7 +247,7 @@ SplashBitmap* CPageLoop::SharpPicture(int page, std::unique_ptr<SplashBitmap>& c
     job_.device->SetPicturePass(false);
     if (job_.timings)
         job_.timings->picture += SecondsSince(start);
-    if (StopRequested() || PastDeadline(abort_))
+    if (StopRequested(job_.stop) || PastDeadline(abort_))
         return nullptr;
     return job_.device->getBitmap();
 }
@@ -338,13 +347,13 @@ PageLoopResult CPageLoop::Run()
     // The picture pass replays the capture's choice of glyphs left in the picture.
     job_.device->SetRecordGlyphChoices(SharpPictureWanted());
     for (int page = job_.firstPage; page <= job_.lastPage;) {
-        if (StopRequested())
+        if (StopRequested(job_.stop))
             return PageLoopResult::Stopped;
         if (budgetPage_ != page)
             StartBudget(page);
         LowerResolutionForPredictedSize(page);
         Render(page);
-        if (StopRequested())
+        if (StopRequested(job_.stop))
             return PageLoopResult::Stopped;
         if (OverBudget(page))
             return PageLoopResult::OverBudget;
@@ -362,7 +371,7 @@ PageLoopResult CPageLoop::Run()
         SplashBitmap* sharp = nullptr;
         if (bitmap && SharpPictureWanted()) {
             sharp = SharpPicture(page, captured);
-            if (StopRequested())
+            if (StopRequested(job_.stop))
                 return PageLoopResult::Stopped;
             if (OverBudget(page))
                 return PageLoopResult::OverBudget;
@@ -370,7 +379,7 @@ PageLoopResult CPageLoop::Run()
         }
         if (!NoteScan(page, bitmap, sharp) && OverBudget(page))
             return PageLoopResult::OverBudget;
-        if (StopRequested())
+        if (StopRequested(job_.stop))
             return PageLoopResult::Stopped;
         if (job_.withPictures && bitmap)
             SavePicture(sharp ? *sharp : *bitmap);

@@ -2,6 +2,7 @@
 // Converts a range of pages of an open PDF into pages of a document: render
 // with the capture device, page picture, item filter, marking, run
 // collection and layout into a page model, PrintPage, progress.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,7 @@ class CCaptureOutputDev;
 class IPagePrinter;
 class IConversionReceiver;
 class CPageTextAudit;
+class CStopToken;
 struct CScanReport;
 
 // Seconds spent in each stage, summed over the pages (for the benchmarks).
@@ -49,11 +51,12 @@ struct PageLoopJob {
     bool recogniseText = false;
     std::string ocrLanguages;              // for recognition ("eng", "eng+deu")
     CScanReport* scans = nullptr;          // optional: which pages were scans, what they gave
+    const CStopToken* stop = nullptr;      // the run's stop; null: the pages are not stopped
 };
 
 enum class PageLoopResult {
     Done,         // every page written
-    Stopped,      // stopRequested was seen
+    Stopped,      // the job's stop was requested
     WriteFailed,  // PrintPage failed; `message` holds the file's error line
     OverBudget,   // a page took longer than its budget; `message` says which
 };
@@ -67,6 +70,10 @@ PageLoopResult ConvertPages(const PageLoopJob& job, std::string& message);
 // from `dpi`, applying the size fallback to predicted bitmap sizes. Returns
 // the new dpi, or `dpi` itself when the page fits.
 int FallbackResolution(int dpi, int width, int height);
+
+// Twips of a page picture side of `pixels` pixels at 96 dpi: integer division
+// first, then the ceiling of that plus a half, i.e. one twip more.
+int32_t PixelsToPageTwips(int pixels);
 
 // Largest page bitmap accepted as rendered, in pixels.
 constexpr int kMaxPageWidthPx = 1239;

@@ -67,6 +67,85 @@ std::string CheckHeader(const CBitmapInfoHeader& header)
     return {};
 }
 
+// The picture file being written: removed again unless it was finished.
+// Only a regular file is removed: the path may name a device.
+class CJpegFile {
+public:
+    explicit CJpegFile(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "wb"))
+    {
+        struct stat info {};
+        regular_ = file_ && fstat(fileno(file_), &info) == 0 && S_ISREG(info.st_mode);
+    }
+    ~CJpegFile()
+    {
+        if (file_)
+            std::fclose(file_);
+        if (!finished_ && regular_)
+            unlink(path_.c_str());
+    }
+    CJpegFile(const CJpegFile&) = delete;
+    CJpegFile& operator=(const CJpegFile&) = delete;
+
+    std::FILE* Stream() const { return file_; }
+    // The last buffered bytes reach the disk only here; false when they did not.
+    bool Finish()
+    {
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        finished_ = closed;
+        return closed;
+    }
+
+private:
+    const std::string& path_;
+    std::FILE* file_;
+    bool regular_ = false;
+    bool finished_ = false;
+};
+
+// Compresses the checked bitmap into `file`: kJpegOk, or the code with
+// `errorText` set.
+int CompressBitmap(const uint8_t* pixels, const CBitmapInfoHeader& header, int quality, std::FILE* file,
+                   std::string& errorText)
+{
+    // Both live in memory (their addresses go to libjpeg), so they keep their
+    // values across the longjmp back to the setjmp below.
+    jpeg_compress_struct compressor {};
+    CJpegErrorManager errorManager {};
+    compressor.err = jpeg_std_error(&errorManager.base);
+    errorManager.base.error_exit = JumpOnJpegError;
+    if (setjmp(errorManager.jumpBack)) {
+        char message[JMSG_LENGTH_MAX] = {};
+        (*compressor.err->format_message)(reinterpret_cast<j_common_ptr>(&compressor), message);
+        errorText = message;
+        jpeg_destroy_compress(&compressor);
+        return kJpegLibraryFailed;
+    }
+    jpeg_create_compress(&compressor);
+    jpeg_stdio_dest(&compressor, file);
+    compressor.image_width = static_cast<JDIMENSION>(header.biWidth);
+    compressor.image_height = static_cast<JDIMENSION>(header.biHeight);
+    compressor.input_components = kBytesPerPixel;
+    compressor.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&compressor);
+    jpeg_set_quality(&compressor, quality, TRUE);
+    jpeg_start_compress(&compressor, TRUE);
+
+    JSAMPARRAY rows = (*compressor.mem->alloc_sarray)(
+        reinterpret_cast<j_common_ptr>(&compressor), JPOOL_IMAGE,
+        static_cast<JDIMENSION>(kBytesPerPixel * header.biWidth),
+        static_cast<JDIMENSION>(header.biHeight));
+    errorText = ConvertPixels(pixels, header, rows);
+    if (!errorText.empty()) {
+        jpeg_destroy_compress(&compressor);
+        return kJpegPixelsRefused;
+    }
+    jpeg_write_scanlines(&compressor, rows, static_cast<JDIMENSION>(header.biHeight));
+    jpeg_finish_compress(&compressor);
+    jpeg_destroy_compress(&compressor);
+    return kJpegOk;
+}
+
 } // namespace
 
 int SaveBitmapAsJpeg(const uint8_t* pixels, const CBitmapInfoHeader& header, int quality,
@@ -85,72 +164,20 @@ int SaveBitmapAsJpeg(const uint8_t* pixels, const CBitmapInfoHeader& header, int
     }
     errorText->clear();
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    // A picture the writer refuses or libjpeg fails on is useless to the
+    // printers; the file goes so no half-written JPEG is read back.
+    CJpegFile file(path);
+    if (file.Stream() == nullptr) {
         *errorText = "Cannot open " + path;
         return kJpegCannotOpen;
     }
-    // A picture the writer refuses or libjpeg fails on is useless to the RTF
-    // writer; it is closed and removed so no half-written JPEG is read back.
-    // Only a regular file is removed: the path may name a device.
-    struct stat info {};
-    const bool regularFile = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-    auto removeFile = [&]() {
-        if (regularFile)
-            unlink(path.c_str());
-    };
-    auto discardFile = [&]() {
-        std::fclose(file);
-        removeFile();
-    };
-
     *errorText = CheckHeader(header);
-    if (!errorText->empty()) {
-        discardFile();
+    if (!errorText->empty())
         return kJpegPixelsRefused;
-    }
-
-    // Both live in memory (their addresses go to libjpeg), so they keep their
-    // values across the longjmp back to the setjmp below.
-    jpeg_compress_struct compressor {};
-    CJpegErrorManager errorManager {};
-    compressor.err = jpeg_std_error(&errorManager.base);
-    errorManager.base.error_exit = JumpOnJpegError;
-    if (setjmp(errorManager.jumpBack)) {
-        char message[JMSG_LENGTH_MAX] = {};
-        (*compressor.err->format_message)(reinterpret_cast<j_common_ptr>(&compressor), message);
-        *errorText = message;
-        jpeg_destroy_compress(&compressor);
-        discardFile();
-        return kJpegLibraryFailed;
-    }
-    jpeg_create_compress(&compressor);
-    jpeg_stdio_dest(&compressor, file);
-    compressor.image_width = static_cast<JDIMENSION>(header.biWidth);
-    compressor.image_height = static_cast<JDIMENSION>(header.biHeight);
-    compressor.input_components = kBytesPerPixel;
-    compressor.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, quality, TRUE);
-    jpeg_start_compress(&compressor, TRUE);
-
-    JSAMPARRAY rows = (*compressor.mem->alloc_sarray)(
-        reinterpret_cast<j_common_ptr>(&compressor), JPOOL_IMAGE,
-        static_cast<JDIMENSION>(kBytesPerPixel * header.biWidth),
-        static_cast<JDIMENSION>(header.biHeight));
-    *errorText = ConvertPixels(pixels, header, rows);
-    if (!errorText->empty()) {
-        jpeg_destroy_compress(&compressor);
-        discardFile();
-        return kJpegPixelsRefused;
-    }
-    jpeg_write_scanlines(&compressor, rows, static_cast<JDIMENSION>(header.biHeight));
-    jpeg_finish_compress(&compressor);
-    jpeg_destroy_compress(&compressor);
-
-    // The last buffered bytes reach the disk only here.
-    if (std::fclose(file) != 0) {
-        removeFile();
+    if (const int compressed = CompressBitmap(pixels, header, quality, file.Stream(), *errorText);
+        compressed != kJpegOk)
+        return compressed;
+    if (!file.Finish()) {
         *errorText = "Cannot write " + path;
         return kJpegLibraryFailed;
     }

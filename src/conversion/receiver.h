@@ -26,7 +26,8 @@ public:
     // Status text (nullptr = no text) with a percent 0..100, or
     // kFileDoneProgress to advance the overall count by one file.
     virtual void Progress(const char* text, int percent) = 0;
-    // Fills g_settings and the input lists; returns the number of input files.
+    // Fills the process-wide settings (g_settings, the input lists); returns
+    // the number of input files.
     virtual int CollectSettings() = 0;
     // Asks for a password with the attempt line as the prompt. false = the
     // user gave up; true = `password` holds the (non-empty) text typed.
@@ -41,7 +42,7 @@ public:
     // The run is about to convert `fileCount` files (the overall bar's range).
     virtual void RunStarted(int fileCount) { (void)fileCount; }
     // The run's end state. `showCompletion`: the summary of g_convertedFiles
-    // and g_outputSubfolder is to be shown now.
+    // and g_outputSubfolder (which the run's entry fills) is to be shown now.
     virtual void RunEnded(RunEnd end, bool showCompletion) { (void)end; (void)showCompletion; }
     // Pages of the whole batch: converted so far, and expected in all (the
     // ranges of the files opened so far, the rest estimated from them until

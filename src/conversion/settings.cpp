@@ -1,7 +1,5 @@
 #include "conversion/settings.h"
 
-#include <cmath>
-
 ConversionSettings g_settings;
 OutputFormat g_outputFormat = OutputFormat::Doc;
 bool g_embedFonts = true;
@@ -12,7 +10,18 @@ std::vector<std::string> g_convertedFiles;
 std::vector<std::string> g_inputOutputFolders;
 int g_jobCount = 1;
 
-int32_t PixelsToPageTwips(int pixels)
+ConversionOptions OptionsFromSettings()
 {
-    return static_cast<int32_t>(std::ceil(pixels * 1440 / 96 + 0.5));
+    ConversionOptions options;
+    options.textMode = g_settings.writeTextInTextBoxes != 0 ? TextMode::Frames : TextMode::Flow;
+    options.deleteGraphics = g_settings.deleteAllGraphics != 0;
+    options.allPages = g_settings.allPages != 0;
+    options.fromPage = g_settings.fromPage;
+    options.toPage = g_settings.toPage;
+    options.recogniseText = g_settings.recogniseText != 0;
+    options.ocrLanguages = g_settings.ocrLanguages;
+    options.pictureDpi = g_settings.pictureDpi;
+    options.format = g_outputFormat;
+    options.embedFonts = g_embedFonts;
+    return options;
 }

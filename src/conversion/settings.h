@@ -1,10 +1,13 @@
 #pragma once
-// The choices of one conversion run and the run-wide state shared between the
-// front end (wizard or command line) and the worker.
-#include <atomic>
+// The process-wide choices the front end fills when a run starts (the
+// wizard's pages, the command line's options). The run's entry reads them
+// once into the values it hands down (ConversionOptions, BatchJob); nothing
+// below it reads them.
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "conversion/conversion_options.h"
 
 struct ConversionSettings {
     std::string outputFolder;         // base of the dated output sub-folder
@@ -19,21 +22,7 @@ struct ConversionSettings {
     // Dots per inch of the page picture. The text is always captured and
     // placed at 96 dpi; only the picture behind it gets sharper.
     int32_t pictureDpi = 96;
-    // Set by the front end's thread, polled by the worker: atomic so the two
-    // threads never race on it.
-    std::atomic<int32_t> stopRequested{0};
 };
-
-// Output format of the store step, chosen in the wizard or on the command line.
-enum class OutputFormat { Doc, Docx, Rtf };
-
-// The picture resolutions the wizard offers, and the range the command line
-// accepts.
-constexpr int32_t kScreenPictureDpi = 96;
-constexpr int32_t kPrintPictureDpi = 150;
-constexpr int32_t kHighPictureDpi = 300;
-constexpr int32_t kMinPictureDpi = 48;
-constexpr int32_t kMaxPictureDpi = 600;
 
 extern ConversionSettings g_settings;
 extern OutputFormat g_outputFormat;
@@ -52,8 +41,5 @@ extern std::vector<std::string> g_inputOutputFolders;
 // turn. The wizard keeps 1.
 extern int g_jobCount;
 
-inline bool FlowMode() { return g_settings.writeTextInTextBoxes == 0; }
-
-// Twips of a page picture side of `pixels` pixels at 96 dpi: integer division
-// first, then the ceiling of that plus a half, i.e. one twip more.
-int32_t PixelsToPageTwips(int pixels);
+// The options g_settings, g_outputFormat and g_embedFonts ask for.
+ConversionOptions OptionsFromSettings();

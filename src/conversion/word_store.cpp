@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
 #include "office/office_suite.h"
 #include "platform/file_copy.h"
 #include "platform/system_error.h"
@@ -17,9 +16,9 @@ namespace {
 constexpr int kWordFailed = -1;               // ConvertRtfWithWord: no Word document made
 constexpr int kMaxCandidateNumber = 100000;   // gives up the name search after "(N)" this high
 
-const char* OutputExtension()
+const char* OutputExtension(OutputFormat format)
 {
-    switch (g_outputFormat) {
+    switch (format) {
     case OutputFormat::Docx: return ".docx";
     case OutputFormat::Rtf: return ".rtf";
     case OutputFormat::Doc: break;
@@ -43,12 +42,11 @@ std::string Candidate(const std::string& outputBase, int k, const char* extensio
 
 } // namespace
 
-int ConvertRtfWithWord(const std::string& rtfPath, const std::string& targetPath,
+int ConvertRtfWithWord(const std::string& rtfPath, const std::string& targetPath, OutputFormat format,
                        IConversionReceiver* receiver)
 {
-    const OfficeFormat format = g_outputFormat == OutputFormat::Docx ? OfficeFormat::Docx
-                                                                      : OfficeFormat::Doc;
-    switch (ConvertWithOffice(rtfPath, targetPath, format)) {
+    const OfficeFormat office = format == OutputFormat::Docx ? OfficeFormat::Docx : OfficeFormat::Doc;
+    switch (ConvertWithOffice(rtfPath, targetPath, office)) {
     case OfficeResult::Converted:
         return 0;
     case OfficeResult::OpenFailed:
@@ -61,22 +59,22 @@ int ConvertRtfWithWord(const std::string& rtfPath, const std::string& targetPath
     return kWordFailed;
 }
 
-bool StoreWordDocument(const std::string& documentPath, const std::string& outputBase,
+bool StoreWordDocument(const std::string& documentPath, OutputFormat format, const std::string& outputBase,
                        const std::string& name, IConversionReceiver* receiver,
                        std::string& storedPath, std::string& message)
 {
     storedPath.clear();
     message.clear();
-    const char* extension = OutputExtension();
+    const char* extension = OutputExtension(format);
 
     // A .docx comes finished from the worker and an RTF is wanted as it is:
     // only a .doc goes through the office suite. The RTF itself is the
     // source when the suite could not make the .doc.
     std::string source = documentPath;
     std::string wordPath;
-    if (g_outputFormat == OutputFormat::Doc) {
+    if (format == OutputFormat::Doc) {
         wordPath = MakeTempPath();
-        if (!wordPath.empty() && ConvertRtfWithWord(documentPath, wordPath, receiver) != kWordFailed)
+        if (!wordPath.empty() && ConvertRtfWithWord(documentPath, wordPath, format, receiver) != kWordFailed)
             source = wordPath;
     }
 

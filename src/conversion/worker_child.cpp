@@ -13,10 +13,11 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include "conversion/file_to_rtf.h"
+#include "conversion/file_conversion.h"
 #include "conversion/pdf_library.h"
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
+#include "conversion/stop_token.h"
+#include "conversion/worker_job.h"
 #include "conversion/worker_protocol.h"
 #include "ocr/ocr_engine.h"
 #include "platform/text_measure.h"
@@ -24,12 +25,15 @@
 namespace {
 
 int toRunFd = -1;  // read by the abort handler
+// The stop of the worker's one file, raised by the signal handler: a worker
+// process converts a single job.
+CStopToken workerStop;
 
 // The run asks for a stop with SIGUSR1; the page loop and the library's
-// abort check look at the flag.
+// abort check look at the token.
 void OnStopSignal(int)
 {
-    g_settings.stopRequested.store(1);
+    workerStop.Request();
 }
 
 // The library aborts when an allocation fails. Under the memory limit that
@@ -179,91 +183,30 @@ void WarmUp()
         MeasureText(CMeasureFont {face, 12, false, false}, "a");
 }
 
-bool ReadJob(int fromRun, FileRtfJob& job, int& memoryMegabytes, std::string& folder)
+bool ReadJob(int fromRun, WorkerJob& job)
 {
     WorkerMessage type {};
     std::string payload;
     if (!ReadWorkerMessage(fromRun, type, payload) || type != WorkerMessage::Job)
         return false;
-    CFieldReader reader(payload);
-    int32_t frames = 0, graphics = 0, allPages = 0, from = 0, to = 0, seconds = 0, memory = 0, stop = 0, count = 0;
-    int32_t format = 0, recognise = 0, pictureDpi = 0, embedFonts = 1;
-    std::string languages;
-    reader.Text(folder);
-    reader.Text(job.path);
-    reader.Text(job.name);
-    reader.Int(frames);
-    reader.Int(graphics);
-    reader.Int(allPages);
-    reader.Int(from);
-    reader.Int(to);
-    reader.Int(seconds);
-    reader.Int(memory);
-    reader.Int(stop);
-    reader.Int(format);
-    reader.Int(recognise);
-    reader.Text(languages);
-    reader.Int(pictureDpi);
-    reader.Int(embedFonts);
-    reader.Int(count);
-    for (int32_t i = 0; i < count && reader.Ok(); ++i) {
-        std::string password;
-        reader.Text(password);
-        job.passwords.push_back(password);
-    }
-    g_settings.writeTextInTextBoxes = frames;
-    g_settings.deleteAllGraphics = graphics;
-    g_settings.allPages = allPages;
-    g_settings.fromPage = from;
-    g_settings.toPage = to;
-    g_settings.recogniseText = recognise;
-    g_settings.ocrLanguages = languages;
-    if (pictureDpi < kMinPictureDpi || pictureDpi > kMaxPictureDpi)
-        return false;
-    g_settings.pictureDpi = pictureDpi;
-    if (stop != 0)
-        g_settings.stopRequested.store(1);
-    // The worker writes the document itself in the run's format (.docx), or
-    // the RTF the office step starts from.
-    if (format < static_cast<int32_t>(OutputFormat::Doc) || format > static_cast<int32_t>(OutputFormat::Rtf))
-        return false;
-    g_outputFormat = static_cast<OutputFormat>(format);
-    g_embedFonts = embedFonts != 0;
-    job.pageSeconds = seconds;
-    memoryMegabytes = memory;
-    return reader.Ok();
+    return DecodeWorkerJob(payload, job);
 }
 
 } // namespace
 
-std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const std::string& folder)
-{
-    CFieldWriter fields;
-    fields.Text(folder).Text(job.path).Text(job.name);
-    fields.Int(g_settings.writeTextInTextBoxes).Int(g_settings.deleteAllGraphics).Int(g_settings.allPages);
-    fields.Int(g_settings.fromPage).Int(g_settings.toPage);
-    fields.Int(job.pageSeconds).Int(memoryMegabytes).Int(g_settings.stopRequested.load());
-    fields.Int(static_cast<int32_t>(g_outputFormat));
-    fields.Int(g_settings.recogniseText).Text(g_settings.ocrLanguages);
-    fields.Int(g_settings.pictureDpi);
-    fields.Int(g_embedFonts ? 1 : 0);
-    fields.Int(static_cast<int32_t>(job.passwords.size()));
-    for (const std::string& password : job.passwords)
-        fields.Text(password);
-    return fields.Bytes();
-}
-
 int RunFileWorker(int socket)
 {
     toRunFd = socket;
-    FileRtfJob job;
-    int memoryMegabytes = 0;
-    std::string folder;
-    if (!ReadJob(socket, job, memoryMegabytes, folder))
+    WorkerJob worker;
+    if (!ReadJob(socket, worker))
         return 1;
+    FileConversionJob& job = worker.file;
+    if (worker.stopRequested)
+        workerStop.Request();
+    job.stop = &workerStop;
     // Every temporary file of this worker goes into the run's folder for it.
-    setenv("TMPDIR", folder.c_str(), 1);
-    LimitMemory(memoryMegabytes);
+    setenv("TMPDIR", worker.folder.c_str(), 1);
+    LimitMemory(worker.memoryMegabytes);
     // For the tests of a crashing worker only: no PDF this library opens is
     // known to crash it on purpose.
     if (const char* crashOn = std::getenv("PW_WORKER_CRASH_ON"); crashOn && job.name == crashOn)
@@ -272,23 +215,8 @@ int RunFileWorker(int socket)
     CPipeReceiver receiver(socket, socket);
     job.onPageStarted = [&receiver](int page) { receiver.PageStarted(page); };
     job.onPagesDone = [&receiver](int done, int total) { receiver.PagesDone(done, total); };
-    const FileRtfResult result = ConvertFileToRtf(job, &receiver);
-    CFieldWriter fields;
-    fields.Int(static_cast<int32_t>(result.outcome))
-        .Text(result.documentPath)
-        .Text(result.message)
-        .Text(result.openedWith)
-        .Int(result.counts.pages)
-        .Int(result.counts.words)
-        .Int(result.counts.scannedPages)
-        .Int(result.counts.fontsEmbedded)
-        .Int(result.recognisedWords);
-    for (const std::vector<int>* pages : {&result.scannedPages, &result.textPages}) {
-        fields.Int(static_cast<int32_t>(pages->size()));
-        for (int page : *pages)
-            fields.Int(page);
-    }
-    receiver.Send(WorkerMessage::Result, fields.Bytes());
+    const FileConversionResult result = ConvertFileToDocument(job, &receiver);
+    receiver.Send(WorkerMessage::Result, EncodeWorkerResult(result));
     return 0;
 }
 

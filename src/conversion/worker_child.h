@@ -1,7 +1,7 @@
 #pragma once
 // The worker side. A worker server is started once per run; for each file
 // the run hands it one end of a fresh socket, and the server forks a worker
-// that reads its job there, converts the file to RTF inside its limits,
+// that reads its job there, converts the file into its document inside its limits,
 // relays log lines, progress and prompts, and answers with the result. The
 // server tells the run the worker's process id and, once it has ended, its
 // wait status.
@@ -9,15 +9,9 @@
 
 #include <string>
 
-struct FileRtfJob;
-
 // The server's loop on `control` until the run closes it; returns the exit
 // status. `parent` is the run's process id: the server ends when the run is gone.
 int RunWorkerServer(int control, pid_t parent);
-
-// The job message for a worker: its temporary folder, the file, the run's
-// settings and limits.
-std::string EncodeWorkerJob(const FileRtfJob& job, int memoryMegabytes, const std::string& folder);
 
 // The worker server's environment names the languages of the run's text
 // recognition here, so the server loads them once for all its workers.

@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "conversion/receiver.h"
-#include "conversion/settings.h"
 #include "conversion/page_loop.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "conversion/worker_child.h"
+#include "conversion/worker_job.h"
 #include "conversion/worker_protocol.h"
 #include "platform/temp_path.h"
 
@@ -112,7 +112,7 @@ bool KeepWorkerErrors()
 // run's text recognition (loaded once by the server) and a limit on the
 // recognition engine's threads: its thread library reads it when it loads,
 // so it has to be in place before the server starts.
-std::vector<std::string> WorkerEnvironment()
+std::vector<std::string> WorkerEnvironment(const ConversionOptions& options)
 {
     std::vector<std::string> variables;
     const std::string ocrPrefix = std::string(kWorkerOcrLanguagesVariable) + "=";
@@ -126,17 +126,17 @@ std::vector<std::string> WorkerEnvironment()
     }
     if (!threadsLimited)
         variables.push_back(std::string("OMP_THREAD_LIMIT=") + kWorkerEngineThreads);
-    if (g_settings.recogniseText != 0)
-        variables.push_back(ocrPrefix + g_settings.ocrLanguages);
+    if (options.recogniseText)
+        variables.push_back(ocrPrefix + options.ocrLanguages);
     return variables;
 }
 
 // Starts the worker server with its end of the socket as descriptor 3; -1 on failure.
-pid_t SpawnWorker(const std::string& program, int workerEnd)
+pid_t SpawnWorker(const std::string& program, int workerEnd, const ConversionOptions& options)
 {
     std::vector<std::string> args = {program, std::to_string(kWorkerFd), std::to_string(getpid())};
     std::vector<char*> argv = Pointers(args);
-    std::vector<std::string> variables = WorkerEnvironment();
+    std::vector<std::string> variables = WorkerEnvironment(options);
     std::vector<char*> envp = Pointers(variables);
 
     posix_spawn_file_actions_t actions;
@@ -188,7 +188,9 @@ void EndServer()
     server = CWorkerServer {};
 }
 
-bool EnsureServer()
+// The server starts with the options of its thread's first file: the
+// recognition languages it loads for its workers come from them.
+bool EnsureServer(const ConversionOptions& options)
 {
     if (server.pid > 0)
         return true;
@@ -198,7 +200,7 @@ bool EnsureServer()
         return false;
     const int serverEnd = fcntl(sockets[1], F_DUPFD_CLOEXEC, kHighFd);
     close(sockets[1]);
-    const pid_t pid = serverEnd >= 0 ? SpawnWorker(program, serverEnd) : -1;
+    const pid_t pid = serverEnd >= 0 ? SpawnWorker(program, serverEnd, options) : -1;
     if (serverEnd >= 0)
         close(serverEnd);
     if (pid <= 0) {
@@ -212,11 +214,11 @@ bool EnsureServer()
 
 // Has the server fork a worker on a fresh socket; the worker's pid, with the
 // run's end of its socket in `runEnd`, or -1.
-pid_t ForkWorker(int& runEnd)
+pid_t ForkWorker(const ConversionOptions& options, int& runEnd)
 {
     // A server that died with an earlier file is replaced once.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!EnsureServer())
+        if (!EnsureServer(options))
             return -1;
         int sockets[2];
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
@@ -255,7 +257,7 @@ int WorkerStatus()
 }
 
 struct WorkerState {
-    FileRtfResult result;
+    FileConversionResult result;
     bool gotResult = false;
     bool outOfMemory = false;
     int currentPage = -1;  // -1 opening, 0 finishing, else the page
@@ -325,34 +327,11 @@ bool HandleMessage(WorkerMessage type, const std::string& payload, int socket, I
             state.pages = {done, total};
         break;
     }
-    case WorkerMessage::Result: {
-        int32_t outcome = 0;
-        reader.Int(outcome);
-        reader.Text(state.result.documentPath);
-        reader.Text(state.result.message);
-        reader.Text(state.result.openedWith);
-        reader.Int(state.result.counts.pages);
-        reader.Int(state.result.counts.words);
-        reader.Int(state.result.counts.scannedPages);
-        reader.Int(state.result.counts.fontsEmbedded);
-        int32_t words = 0;
-        reader.Int(words);
-        state.result.recognisedWords = words;
-        for (std::vector<int>* pages : {&state.result.scannedPages, &state.result.textPages}) {
-            int32_t count = 0;
-            reader.Int(count);
-            for (int32_t i = 0; i < count && reader.Ok(); ++i) {
-                int32_t page = 0;
-                reader.Int(page);
-                pages->push_back(page);
-            }
-        }
-        if (outcome < static_cast<int32_t>(FileOutcome::Converted) || outcome > static_cast<int32_t>(FileOutcome::AbortRun))
+    case WorkerMessage::Result:
+        if (!DecodeWorkerResult(payload, state.result))
             return false;
-        state.result.outcome = static_cast<FileOutcome>(outcome);
         state.gotResult = true;
         break;
-    }
     case WorkerMessage::OutOfMemory:
         state.outOfMemory = true;
         break;
@@ -385,6 +364,169 @@ std::string TakeOverDocument(const std::string& documentPath, const std::string&
 bool ExecutableFile(const std::string& path)
 {
     return !path.empty() && access(path.c_str(), X_OK) == 0;
+}
+
+// One file in a worker: the job sent, the worker's messages relayed as they
+// come, a stop or a hang turned into the worker's end, and the outcome.
+class CWorkerConversion {
+public:
+    CWorkerConversion(const FileConversionJob& job, int memoryMegabytes, IConversionReceiver* receiver,
+                      const std::atomic<bool>* cancelled)
+        : job_(job), memoryMegabytes_(memoryMegabytes), receiver_(receiver), cancelled_(cancelled)
+    {
+    }
+    FileConversionResult Run();
+
+private:
+    bool StopWanted() const { return StopRequested(job_.stop) || (cancelled_ && cancelled_->load()); }
+    bool SendJob();
+    // Reads what the worker sent and hands on whole messages; false once the
+    // worker is done with the socket (closed, or a stream not to be trusted).
+    bool TakeMessages();
+    // After each wait: relays a stop, and tells whether the wait is over
+    // (the stop's grace ran out, or a page hangs).
+    bool WaitIsOver(bool heard);
+    FileConversionResult Outcome(int status);
+    FileConversionResult CannotStart() const;
+
+    const FileConversionJob& job_;
+    const int memoryMegabytes_;
+    IConversionReceiver* receiver_;
+    const std::atomic<bool>* cancelled_;
+    const CWorkerFolder folder_;
+    pid_t pid_ = -1;
+    int runEnd_ = -1;
+    WorkerState state_;
+    CMessageBuffer buffer_;
+    bool stopSent_ = false;
+    bool hung_ = false;
+    bool closed_ = false;
+    Clock::time_point lastSign_ = Clock::now();
+    Clock::time_point killAt_ = Clock::now() + kStopGrace;
+};
+
+FileConversionResult CWorkerConversion::CannotStart() const
+{
+    FileConversionResult failed;
+    failed.outcome = FileOutcome::Failed;
+    failed.message = job_.name + " :Error - Cannot start the converter.";
+    return failed;
+}
+
+bool CWorkerConversion::SendJob()
+{
+    WorkerJob message;
+    message.folder = folder_.Path();
+    message.file = job_;
+    message.memoryMegabytes = memoryMegabytes_;
+    // A stop raised before the worker started goes with the job.
+    message.stopRequested = StopRequestedNow(job_.stop) || (cancelled_ && cancelled_->load());
+    stopSent_ = message.stopRequested;
+    return WriteWorkerMessage(runEnd_, WorkerMessage::Job, EncodeWorkerJob(message));
+}
+
+bool CWorkerConversion::TakeMessages()
+{
+    char bytes[4096];
+    const ssize_t got = read(runEnd_, bytes, sizeof bytes);
+    if (got < 0 && errno == EINTR)
+        return true;
+    if (got <= 0) {
+        closed_ = true;
+        return false;
+    }
+    buffer_.Append(bytes, static_cast<size_t>(got));
+    WorkerMessage type {};
+    std::string payload;
+    bool open = true;
+    while (open && buffer_.Next(type, payload)) {
+        open = HandleMessage(type, payload, runEnd_, receiver_, state_);
+        if (state_.pages.first >= 0 && job_.onPagesDone)
+            job_.onPagesDone(state_.pages.first, state_.pages.second);
+        state_.pages.first = -1;
+    }
+    // Prompts wait for the user: only the worker's silence counts.
+    lastSign_ = Clock::now();
+    return open && !buffer_.Broken();
+}
+
+bool CWorkerConversion::WaitIsOver(bool heard)
+{
+    // Time held at the stop gate (a question open) is not the worker's.
+    const auto beforeGate = Clock::now();
+    const bool stop = StopWanted();
+    lastSign_ += Clock::now() - beforeGate;
+    if (!stopSent_ && stop) {
+        stopSent_ = true;
+        kill(pid_, SIGUSR1);
+        killAt_ = Clock::now() + kStopGrace;
+    }
+    const auto now = Clock::now();
+    // A prompt held the run: the grace starts again after it.
+    if (stopSent_ && heard)
+        killAt_ = std::max(killAt_, lastSign_ + kStopGrace);
+    if (stopSent_ && now >= killAt_)
+        return true;
+    const auto hangAfter = std::chrono::seconds(job_.pageSeconds) + kHangGrace;
+    if (!stopSent_ && job_.pageSeconds > 0 && now - lastSign_ > hangAfter) {
+        hung_ = true;
+        return true;
+    }
+    return false;
+}
+
+FileConversionResult CWorkerConversion::Run()
+{
+    pid_ = folder_.Path().empty() ? -1 : ForkWorker(job_.options, runEnd_);
+    if (pid_ <= 0)
+        return CannotStart();
+    NoteLive(pid_);
+
+    bool ended = !SendJob();
+    lastSign_ = Clock::now();
+    killAt_ = Clock::now() + kStopGrace;
+    while (!ended) {
+        pollfd watch {runEnd_, POLLIN, 0};
+        const int ready = poll(&watch, 1, kPollMs);
+        if (ready > 0 && !TakeMessages())
+            break;
+        ended = WaitIsOver(ready > 0);
+    }
+    close(runEnd_);
+    // A worker that closed its end has ended (or is ending) by itself.
+    if (!closed_)
+        kill(pid_, SIGKILL);
+    const int status = WorkerStatus();
+    NoteGone(pid_);
+    return Outcome(status);
+}
+
+FileConversionResult CWorkerConversion::Outcome(int status)
+{
+    if (state_.gotResult) {
+        if (state_.result.outcome == FileOutcome::Converted)
+            state_.result.documentPath = TakeOverDocument(state_.result.documentPath, folder_.Path());
+        if (state_.result.outcome == FileOutcome::Converted && state_.result.documentPath.empty())
+            return CannotStart();
+        return state_.result;
+    }
+    FileConversionResult lost;
+    lost.outcome = FileOutcome::Failed;
+    if (stopSent_)
+        lost.outcome = FileOutcome::StopRun;
+    else if (hung_)
+        lost.message = HangLine(job_.name, state_.currentPage, job_.pageSeconds);
+    else if (state_.outOfMemory)
+        lost.message = WorkerMemoryLine(job_.name, memoryMegabytes_);
+    else if (WIFSIGNALED(status) && WTERMSIG(status) != SIGKILL)
+        lost.message = WorkerCrashLine(job_.name, WTERMSIG(status));
+    else if (WIFSIGNALED(status))
+        // Nobody here sent that kill: the system ended the worker, mostly for memory.
+        lost.message = WorkerCrashLine(job_.name, SIGKILL);
+    else
+        lost.message = job_.name + " :Error - The converter ended unexpectedly (exit status " +
+                       std::to_string(WEXITSTATUS(status)) + ").";
+    return lost;
 }
 
 } // namespace
@@ -432,108 +574,9 @@ void EndWorkerServer()
     EndServer();
 }
 
-FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver,
-                                  const std::atomic<bool>* cancelled)
+FileConversionResult ConvertFileInWorker(const FileConversionJob& job, int memoryMegabytes,
+                                         IConversionReceiver* receiver, const std::atomic<bool>* cancelled)
 {
-    FileRtfResult failed;
-    failed.outcome = FileOutcome::Failed;
-    failed.message = job.name + " :Error - Cannot start the converter.";
-
-    const CWorkerFolder folder;
-    int runEnd = -1;
-    const pid_t pid = folder.Path().empty() ? -1 : ForkWorker(runEnd);
-    if (pid <= 0)
-        return failed;
-    NoteLive(pid);
-
-    WorkerState state;
-    CMessageBuffer buffer;
-    bool ended = !WriteWorkerMessage(runEnd, WorkerMessage::Job, EncodeWorkerJob(job, memoryMegabytes, folder.Path()));
-    // A stop raised before the worker started went with the job.
-    bool stopSent = g_settings.stopRequested.load() != 0 || (cancelled && cancelled->load()), hung = false,
-         closed = false;
-    Clock::time_point lastSign = Clock::now();
-    Clock::time_point killAt = Clock::now() + kStopGrace;
-    const auto hangAfter = std::chrono::seconds(job.pageSeconds) + kHangGrace;
-
-    while (!ended) {
-        pollfd watch {runEnd, POLLIN, 0};
-        const int ready = poll(&watch, 1, kPollMs);
-        if (ready > 0) {
-            char bytes[4096];
-            const ssize_t got = read(runEnd, bytes, sizeof bytes);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) {
-                ended = closed = true;
-            } else {
-                buffer.Append(bytes, static_cast<size_t>(got));
-                WorkerMessage type {};
-                std::string payload;
-                while (!ended && buffer.Next(type, payload)) {
-                    if (!HandleMessage(type, payload, runEnd, receiver, state))
-                        ended = true;
-                    if (state.pages.first >= 0 && job.onPagesDone)
-                        job.onPagesDone(state.pages.first, state.pages.second);
-                    state.pages.first = -1;
-                }
-                if (buffer.Broken())
-                    ended = true;
-                // Prompts wait for the user: only the worker's silence counts.
-                lastSign = Clock::now();
-            }
-        }
-        if (ended)
-            break;
-        // Time held at the stop gate (a question open) is not the worker's.
-        const auto beforeGate = Clock::now();
-        const bool stop = StopRequested() || (cancelled && cancelled->load());
-        lastSign += Clock::now() - beforeGate;
-        if (!stopSent && stop) {
-            stopSent = true;
-            kill(pid, SIGUSR1);
-            killAt = Clock::now() + kStopGrace;
-        }
-        const auto now = Clock::now();
-        // A prompt held the run: the grace starts again after it.
-        if (stopSent && ready > 0)
-            killAt = std::max(killAt, lastSign + kStopGrace);
-        if (stopSent && now >= killAt)
-            break;
-        if (!stopSent && job.pageSeconds > 0 && now - lastSign > hangAfter) {
-            hung = true;
-            break;
-        }
-    }
-    close(runEnd);
-    // A worker that closed its end has ended (or is ending) by itself.
-    if (!closed)
-        kill(pid, SIGKILL);
-    const int status = WorkerStatus();
-    NoteGone(pid);
-
-    if (state.gotResult) {
-        if (state.result.outcome == FileOutcome::Converted)
-            state.result.documentPath = TakeOverDocument(state.result.documentPath, folder.Path());
-        if (state.result.outcome == FileOutcome::Converted && state.result.documentPath.empty())
-            return failed;
-        return state.result;
-    }
-    FileRtfResult lost;
-    lost.outcome = FileOutcome::Failed;
-    if (stopSent)
-        lost.outcome = FileOutcome::StopRun;
-    else if (hung)
-        lost.message = HangLine(job.name, state.currentPage, job.pageSeconds);
-    else if (state.outOfMemory)
-        lost.message = WorkerMemoryLine(job.name, memoryMegabytes);
-    else if (WIFSIGNALED(status) && WTERMSIG(status) != SIGKILL)
-        lost.message = WorkerCrashLine(job.name, WTERMSIG(status));
-    else if (WIFSIGNALED(status))
-        // Nobody here sent that kill: the system ended the worker, mostly for memory.
-        lost.message = WorkerCrashLine(job.name, SIGKILL);
-    else
-        lost.message = job.name + " :Error - The converter ended unexpectedly (exit status " +
-                       std::to_string(WEXITSTATUS(status)) + ").";
-    return lost;
+    CWorkerConversion conversion(job, memoryMegabytes, receiver, cancelled);
+    return conversion.Run();
 }

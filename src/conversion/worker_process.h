@@ -1,5 +1,5 @@
 #pragma once
-// Runs the first half of one file's conversion (ConvertFileToRtf) in a worker
+// Runs the first half of one file's conversion (ConvertFileToDocument) in a worker
 // process, so that a crash, a hang or a memory bomb in the PDF library costs
 // that one file and not the run. The run's receiver gets the worker's log
 // lines, progress and prompts in their order; a stop reaches the worker in
@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "conversion/file_to_rtf.h"
+#include "conversion/file_conversion.h"
 
 class IConversionReceiver;
 
@@ -17,10 +17,10 @@ class IConversionReceiver;
 // the call returns, except the document of a converted file. The first call
 // on a thread starts that thread's worker server (paperwell-worker), which
 // forks the worker of each file with the libraries already loaded; threads
-// convert side by side, each through its own server. `cancelled` (optional)
-// stops this file like a stop of the run does.
-FileRtfResult ConvertFileInWorker(const FileRtfJob& job, int memoryMegabytes, IConversionReceiver* receiver,
-                                  const std::atomic<bool>* cancelled = nullptr);
+// convert side by side, each through its own server. `job.stop` (the run's)
+// and `cancelled` (optional, this file's) stop the worker in mid-page.
+FileConversionResult ConvertFileInWorker(const FileConversionJob& job, int memoryMegabytes,
+                                         IConversionReceiver* receiver, const std::atomic<bool>* cancelled = nullptr);
 
 // Ends the calling thread's worker server, if one runs; at the end of a job.
 void EndWorkerServer();

@@ -13,7 +13,6 @@
 
 #include "conversion/conversion_worker.h"
 #include "conversion/settings.h"
-#include "conversion/stop_gate.h"
 #include "wizard/conversion_complete_dlg.h"
 #include "wizard/dialog_units.h"
 #include "wizard/link_opener.h"
@@ -106,8 +105,8 @@ CProgressPage::~CProgressPage()
     // The wizard only closes once a running worker has been stopped; what
     // is left of it finishes without calling back.
     if (WorkerRunning()) {
-        g_settings.stopRequested = 1;
-        OpenStopGate();
+        runStop_.Request();
+        runStop_.OpenGate();
     }
     JoinWorker();
 }
@@ -135,7 +134,7 @@ void CProgressPage::OnSetActive()
     log_->clear();
     fileProgress_->setValue(0);
     overallProgress_->setValue(0);
-    g_settings.stopRequested = 0;
+    runStop_.Clear();
     stop_->setEnabled(true);
     StartWorker();
 }
@@ -148,7 +147,7 @@ void CProgressPage::StartWorker()
     summaryShown_ = false;
     workerRunning_ = true;
     worker_ = std::thread([this] {
-        ConversionWorker(receiver_.get());
+        ConversionWorker(receiver_.get(), runStop_);
         workerRunning_ = false;
     });
 }
@@ -162,19 +161,19 @@ void CProgressPage::JoinWorker()
 void CProgressPage::StopWorkerAndWait()
 {
     WaitCursor cursor;
-    g_settings.stopRequested = 1;
-    OpenStopGate();
+    runStop_.Request();
+    runStop_.OpenGate();
     status_->setText(kStopping);
     // The worker's calls are synchronous: it can only reach the end of its
     // run while this thread keeps handling them.
     QEventLoop loop;
     QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&loop] {
-        if (g_settings.stopRequested.load() == 0)
+    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (!runStop_.Requested())
             loop.quit();
     });
     poll.start(kStopPollMs);
-    if (g_settings.stopRequested.load() != 0)
+    if (runStop_.Requested())
         loop.exec();
     QThread::msleep(kAfterStopPauseMs);
 }
@@ -186,12 +185,12 @@ void CProgressPage::OnStop()
         PwMessageBox(this, QStringLiteral("Conversion is finished already."), MB_OK);
         return;
     }
-    CloseStopGate();
+    runStop_.CloseGate();
     const int answer = PwMessageBox(
         this, QStringLiteral("Conversion is in progress. Do you really want to stop the process ?"), MB_YESNO);
     if (answer != IDYES) {
         stop_->setEnabled(true);
-        OpenStopGate();
+        runStop_.OpenGate();
         return;
     }
     repaint();
@@ -214,11 +213,11 @@ bool CProgressPage::OnQueryCancel()
 {
     if (!WorkerRunning())
         return AskToExit();
-    CloseStopGate();
+    runStop_.CloseGate();
     const int answer =
         PwMessageBox(this, QStringLiteral("Application is still working.\nDo you still want to exit ?"), MB_YESNO);
     if (answer != IDYES) {
-        OpenStopGate();
+        runStop_.OpenGate();
         return false;
     }
     StopWorkerAndWait();
@@ -312,7 +311,7 @@ void CProgressPage::OnRunEnded(RunEnd end, bool showCompletion)
         sheet->Button(WizardButton::Back)->setEnabled(true);
         sheet->Button(WizardButton::Finish)->setEnabled(true);
         sheet->SetDefaultButton(WizardButton::Finish);
-        if (g_settings.stopRequested.load() == 0)
+        if (!runStop_.Requested())
             sheet->Button(WizardButton::Cancel)->setEnabled(false);
     }
     stop_->setEnabled(false);

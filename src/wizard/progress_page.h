@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "conversion/receiver.h"
+#include "conversion/stop_token.h"
 #include "wizard/vovir_property_page.h"
 
 class QLabel;
@@ -46,6 +47,9 @@ public:
 
     // True while the worker of the current run has not ended.
     bool WorkerRunning() const { return workerRunning_.load(); }
+    // The stop of the page's run: cleared when a run starts, requested by
+    // Stop or by leaving the wizard, cleared by the worker as it ends.
+    CStopToken& RunStop() { return runStop_; }
 
     // The run's messages, handled on this page's thread.
     void OnConvProgress(const char* text, int percent);
@@ -66,8 +70,8 @@ public:
 private:
     void StartWorker();
     void JoinWorker();
-    // Raises the stop flag, lets the worker go on and keeps the events
-    // flowing until the worker has cleared the flag at the end of its run.
+    // Requests the run's stop, lets the worker go on and keeps the events
+    // flowing until the worker has cleared it at the end of its run.
     void StopWorkerAndWait();
     void ShowCompletionDialog();
 
@@ -81,6 +85,7 @@ private:
 
     std::function<int()> collectSettings_;
     std::unique_ptr<CWizardReceiver> receiver_;
+    CStopToken runStop_;
     std::thread worker_;
     std::atomic<bool> workerRunning_{false};
     // The worker's end of run already showed the summary (a failed run

@@ -7,6 +7,7 @@
 
 #include "conversion/receiver.h"
 #include "conversion/settings.h"
+#include "conversion/stop_token.h"
 
 struct RecordedProgress {
     std::string text;  // "(null)" when no text was sent
@@ -82,6 +83,7 @@ public:
     bool completionShown = false;
     std::function<void(const std::string&)> onLog;
     std::function<void(const RecordedProgress&)> onProgress;
+    CStopToken stop;  // the run's: ConversionWorker(&recorder, recorder.stop)
 
 private:
     RunConfig config_;

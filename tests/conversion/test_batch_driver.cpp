@@ -69,7 +69,6 @@ protected:
     {
         out = FreshFolder();
         subfolder = DatedSubfolder(out, std::time(nullptr));
-        g_settings.stopRequested = 0;
     }
     void TearDown() override
     {
@@ -99,7 +98,7 @@ TEST_F(BatchDriverTest, FlowRunReportsEveryStepInOrder)
     config.fromPage = 1;
     config.toPage = 3;
     CRunRecorder run(config);
-    ASSERT_EQ(ConversionWorker(&run), 1);
+    ASSERT_EQ(ConversionWorker(&run, run.stop), 1);
 
     const std::string stored = subfolder + "/page_sizes.rtf";
     const std::vector<std::string> expectedLogs = {"page_sizes.pdf :Conversion started...",
@@ -123,7 +122,7 @@ TEST_F(BatchDriverTest, FlowRunReportsEveryStepInOrder)
     EXPECT_EQ(run.endState, RunEnd::Complete);
     EXPECT_TRUE(run.completionShown);
     ASSERT_EQ(g_convertedFiles, std::vector<std::string>{stored});
-    EXPECT_EQ(g_settings.stopRequested.load(), 0);
+    EXPECT_FALSE(run.stop.Requested());
 
     // Three pages: the first without a section break, two with one; each
     // page with its picture; the document is one line.
@@ -142,7 +141,7 @@ TEST_F(BatchDriverTest, FramesModeAndDeletedGraphics)
     config.frames = 1;
     config.deleteGraphics = 1;
     CRunRecorder run(config);
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     ASSERT_EQ(run.endState, RunEnd::Complete);
     const std::string rtf = ReadFile(subfolder + "/base14.rtf");
     EXPECT_EQ(rtf.find("\\jpegblip"), std::string::npos);
@@ -171,7 +170,7 @@ TEST_F(BatchDriverTest, ThePictureResolutionOfTheRunReachesEveryPage)
         config.format = OutputFormat::Docx;
         config.pictureDpi = dpi;
         CRunRecorder run(config);
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         ASSERT_EQ(run.endState, RunEnd::Complete) << dpi;
         ASSERT_EQ(g_convertedFiles.size(), 1u);
         const auto sizes = JpegSizes(ReadFile(g_convertedFiles[0]));
@@ -189,7 +188,7 @@ TEST_F(BatchDriverTest, NameAndOutputBaseComeFromTheFileName)
     const std::string input = out + "/Report.PDF";
     fs::copy_file(FixturePath("base14.pdf"), input);
     CRunRecorder run(Config({input}));
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     EXPECT_TRUE(Contains(run.logs, "Report.pdf :Conversion started..."));
     EXPECT_TRUE(fs::exists(subfolder + "/Report.rtf"));
 }
@@ -201,7 +200,7 @@ TEST_F(BatchDriverTest, ExistingDocumentsAreNeverReplaced)
     std::ofstream(subfolder + "/base14(1).rtf") << "also precious";
     for (int round = 0; round < 2; ++round) {
         CRunRecorder run(Config({FixturePath("base14.pdf")}));
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         ASSERT_EQ(run.endState, RunEnd::Complete);
     }
     EXPECT_EQ(ReadFile(subfolder + "/base14.rtf"), "precious");
@@ -217,7 +216,7 @@ TEST_F(BatchDriverTest, BadFilesFailAndTheRestStillConvert)
     CRunRecorder run(Config({out + "/missing.pdf", folderNamedPdf, FixturePath("damaged.pdf"),
                              FixturePath("empty.pdf"), FixturePath("zero_pages.pdf"),
                              FixturePath("truncated.pdf"), FixturePath("base14.pdf")}));
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
 
     for (const char* name : {"missing.pdf", "folder.pdf", "damaged.pdf", "empty.pdf"})
         EXPECT_TRUE(Contains(run.logs, std::string(name) + " :Error - Cannot open PDF file.")) << name;
@@ -243,7 +242,7 @@ TEST_F(BatchDriverTest, PageRanges)
         config.fromPage = 5;
         config.toPage = 10;
         CRunRecorder run(config);
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         EXPECT_TRUE(Contains(run.logs, "page_sizes.pdf :Page range is incorrect. Please try again."));
         EXPECT_FALSE(fs::exists(subfolder + "/page_sizes.rtf"));
         EXPECT_EQ(run.endState, RunEnd::Failed);
@@ -257,7 +256,7 @@ TEST_F(BatchDriverTest, PageRanges)
         config.fromPage = 0;
         config.toPage = 2;
         CRunRecorder run(config);
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         EXPECT_EQ(run.endState, RunEnd::Complete);
         EXPECT_EQ(run.progress[1].text, "page_sizes.pdf : page 1 of 2");
         EXPECT_EQ(run.progress[2].percent, 99);
@@ -269,7 +268,7 @@ TEST_F(BatchDriverTest, PageRanges)
         config.fromPage = 3;
         config.toPage = 2;
         CRunRecorder run(config);
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         EXPECT_TRUE(Contains(run.logs, "encrypted.pdf :Page range is incorrect. Please try again."));
         EXPECT_TRUE(run.prompts.empty());
     }
@@ -279,7 +278,7 @@ TEST_F(BatchDriverTest, PasswordRightAtTheSecondTry)
 {
     CRunRecorder run(Config({FixturePath("encrypted.pdf")}));
     run.answers = {"wrong", "secret"};
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     const std::vector<std::string> expected = {"Trying password for 1st of 5 times.",
                                                "Trying password for 2nd of 5 times."};
     EXPECT_EQ(run.prompts, expected);
@@ -291,7 +290,7 @@ TEST_F(BatchDriverTest, FiveWrongPasswordsOrACancelFailTheFile)
     {
         CRunRecorder run(Config({FixturePath("encrypted.pdf")}));
         run.answers = {"a", "b", "c", "d", "e", "f"};
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         ASSERT_EQ(run.prompts.size(), 5u);
         EXPECT_EQ(run.prompts[2], "Trying password for 3rd of 5 times.");
         EXPECT_EQ(run.prompts[4], "Trying password for 5th of 5 times.");
@@ -300,7 +299,7 @@ TEST_F(BatchDriverTest, FiveWrongPasswordsOrACancelFailTheFile)
     {
         CRunRecorder run(Config({FixturePath("encrypted.pdf"), FixturePath("base14.pdf")}));
         run.answers = {"a", "b"};  // the third prompt is cancelled
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         EXPECT_EQ(run.prompts.size(), 3u);
         EXPECT_TRUE(Contains(run.logs, "encrypted.pdf :Error - Cannot open PDF file."));
         EXPECT_TRUE(Contains(run.logs, "base14.pdf :Conversion complete."));
@@ -314,7 +313,7 @@ TEST_F(BatchDriverTest, OutputFolderThatCannotBeCreated)
     config.outputFolder = out + "/no/such/folder";
     g_convertedFiles = {"from an earlier run"};
     CRunRecorder run(config);
-    EXPECT_EQ(ConversionWorker(&run), 1);
+    EXPECT_EQ(ConversionWorker(&run, run.stop), 1);
     EXPECT_EQ(run.messages, std::vector<std::string>{"Cannot create directory at output location."});
     EXPECT_EQ(run.endState, RunEnd::FolderFailed);
     EXPECT_TRUE(run.logs.empty());
@@ -326,27 +325,27 @@ TEST_F(BatchDriverTest, SubfolderOfTheSameDayIsReused)
 {
     fs::create_directories(subfolder);
     CRunRecorder run(Config({FixturePath("base14.pdf")}));
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     EXPECT_EQ(run.endState, RunEnd::Complete);
     // A file where the sub-folder should be cannot take the documents.
     fs::remove_all(subfolder);
     std::ofstream(subfolder) << "not a folder";
     CRunRecorder second(Config({FixturePath("base14.pdf")}));
-    ConversionWorker(&second);
+    ConversionWorker(&second, second.stop);
     EXPECT_EQ(second.endState, RunEnd::FolderFailed);
 }
 
 TEST_F(BatchDriverTest, StopInFlowModeEndsBeforeTheNextFile)
 {
     CRunRecorder run(Config({FixturePath("dense_text.pdf"), FixturePath("base14.pdf")}));
-    run.onProgress = [](const RecordedProgress& p) {
+    run.onProgress = [&run](const RecordedProgress& p) {
         if (p.text.find(" : page 2 of ") != std::string::npos)
-            g_settings.stopRequested = 1;
+            run.stop.Request();
     };
-    EXPECT_EQ(ConversionWorker(&run), 1);
+    EXPECT_EQ(ConversionWorker(&run, run.stop), 1);
     EXPECT_EQ(run.endState, RunEnd::Stopped);
     EXPECT_FALSE(run.completionShown);
-    EXPECT_EQ(g_settings.stopRequested.load(), 0);
+    EXPECT_FALSE(run.stop.Requested());
     EXPECT_FALSE(Contains(run.logs, "base14.pdf :Conversion started..."));
     // The page loop left after the page it was on: nothing stored, nothing left.
     EXPECT_EQ(run.progress.back().text, "dense_text.pdf : page 2 of 24");
@@ -360,11 +359,11 @@ TEST_F(BatchDriverTest, StopInFrameModeIsSeenAfterTheNextFileOpens)
     config.frames = 1;
     CRunRecorder run(config);
     run.answers = {"secret"};
-    run.onProgress = [](const RecordedProgress& p) {
+    run.onProgress = [&run](const RecordedProgress& p) {
         if (p.percent == kFileDoneProgress)
-            g_settings.stopRequested = 1;
+            run.stop.Request();
     };
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     EXPECT_EQ(run.endState, RunEnd::Stopped);
     EXPECT_TRUE(fs::exists(subfolder + "/base14.rtf"));
     // The next file was started and opened (with its password) before the
@@ -381,7 +380,7 @@ TEST_F(BatchDriverTest, OversizedPageIsRenderedSmaller)
     // 96 dpi; it must come out within that size.
     RunConfig config = Config({FixturePath("page_sizes.pdf")});
     CRunRecorder run(config);
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     ASSERT_EQ(run.endState, RunEnd::Complete);
     const std::string rtf = ReadFile(subfolder + "/page_sizes.rtf");
     size_t at = 0;
@@ -411,7 +410,7 @@ TEST_F(BatchDriverTest, SeveralJobsSendWhatARunInTurnSends)
         fs::remove_all(subfolder);
         g_jobCount = pass == 0 ? 1 : 3;
         CRunRecorder run(Config(inputs));
-        ConversionWorker(&run);
+        ConversionWorker(&run, run.stop);
         g_jobCount = 1;
         EXPECT_EQ(run.endState, RunEnd::Failed);
         logs[pass] = run.logs;

@@ -15,7 +15,7 @@
 #include "conversion/conversion_worker.h"
 #include "conversion/run_recorder.h"
 #include "conversion/settings.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "fixtures.h"
 
 namespace fs = std::filesystem;
@@ -29,11 +29,11 @@ protected:
     {
         std::string pattern = "/tmp/pw-gate-XXXXXX";
         out = mkdtemp(pattern.data());
-        g_settings.stopRequested = 0;
     }
     void TearDown() override
     {
-        OpenStopGate();
+        if (recorder)
+            recorder->stop.OpenGate();
         std::error_code ec;
         fs::remove_all(out, ec);
     }
@@ -49,11 +49,11 @@ protected:
         recorder->onProgress = [this](const RecordedProgress& p) {
             ++messages;
             if (p.text.find(" : page 1 of ") != std::string::npos) {
-                CloseStopGate();  // as the front end does before asking
+                recorder->stop.CloseGate();  // as the front end does before asking
                 gateClosed = true;
             }
         };
-        worker = std::thread([this] { ConversionWorker(recorder.get()); });
+        worker = std::thread([this] { ConversionWorker(recorder.get(), recorder->stop); });
         for (int i = 0; i < 600 && !gateClosed; ++i)
             std::this_thread::sleep_for(50ms);
         // Held: no message arrives any more.
@@ -80,7 +80,7 @@ TEST_F(StopGateTest, AnsweringNoLetsTheRunGoOnUntouched)
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(messages.load(), held) << "the worker went on while the question was open";
     EXPECT_LT(held, 5);
-    OpenStopGate();
+    recorder->stop.OpenGate();
     worker.join();
     EXPECT_EQ(recorder->endState, RunEnd::Complete);
     EXPECT_TRUE(fs::exists(DatedSubfolder(out, std::time(nullptr)) + "/dense_text.rtf"));
@@ -89,11 +89,11 @@ TEST_F(StopGateTest, AnsweringNoLetsTheRunGoOnUntouched)
 TEST_F(StopGateTest, AnsweringYesStopsAtTheNextStopTest)
 {
     StartHeldRun();
-    g_settings.stopRequested = 1;
-    OpenStopGate();
+    recorder->stop.Request();
+    recorder->stop.OpenGate();
     worker.join();
     EXPECT_EQ(recorder->endState, RunEnd::Stopped);
-    // The worker clears the flag as its last step.
-    EXPECT_EQ(g_settings.stopRequested.load(), 0);
+    // The worker clears the request as its last step.
+    EXPECT_FALSE(recorder->stop.Requested());
     EXPECT_FALSE(fs::exists(DatedSubfolder(out, std::time(nullptr)) + "/dense_text.rtf"));
 }

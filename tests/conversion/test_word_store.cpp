@@ -63,16 +63,15 @@ protected:
     CRecordingReceiver receiver;
     std::string stored;
     std::string message;
+    OutputFormat format = OutputFormat::Doc;
 
     void SetUp() override
     {
         folder = fs::path(MakeTempPath() + "-out");
         fs::create_directories(folder);
-        g_outputFormat = OutputFormat::Doc;
     }
     void TearDown() override
     {
-        g_outputFormat = OutputFormat::Doc;
         fs::remove_all(folder);
     }
     std::string NewRtf(const std::string& content = kHelloRtf)
@@ -84,7 +83,7 @@ protected:
     std::string Base() const { return (folder / "Report").string(); }
     bool Store(const std::string& rtf)
     {
-        return StoreWordDocument(rtf, Base(), "Report.pdf", &receiver, stored, message);
+        return StoreWordDocument(rtf, format, Base(), "Report.pdf", &receiver, stored, message);
     }
 };
 
@@ -147,7 +146,7 @@ TEST_F(WordStoreWithoutOffice, CopyFailureGivesTheErrorLine)
 {
     const std::string rtf = NewRtf();
     const std::string base = (folder / "missing-folder" / "Report").string();
-    EXPECT_FALSE(StoreWordDocument(rtf, base, "Report.pdf", &receiver, stored, message));
+    EXPECT_FALSE(StoreWordDocument(rtf, format, base, "Report.pdf", &receiver, stored, message));
     EXPECT_EQ(message, "Report.pdf :Error -  2 No such file or directory");
     EXPECT_TRUE(stored.empty());
     EXPECT_FALSE(fs::exists(rtf));
@@ -155,7 +154,7 @@ TEST_F(WordStoreWithoutOffice, CopyFailureGivesTheErrorLine)
 
 TEST_F(WordStoreWithoutOffice, RtfFormatStoresTheRtfUnderRtfName)
 {
-    g_outputFormat = OutputFormat::Rtf;
+    format = OutputFormat::Rtf;
     WriteFile(Base() + ".rtf", "older");
     ASSERT_TRUE(Store(NewRtf()));
     EXPECT_EQ(stored, Base() + "(1).rtf");
@@ -190,7 +189,7 @@ protected:
 
 TEST_F(WordStoreWithRecordingOffice, DocxIsStoredAsItIsWithoutTheOfficeSuite)
 {
-    g_outputFormat = OutputFormat::Docx;
+    format = OutputFormat::Docx;
     const std::string package = std::string("PK\x03\x04", 4) + "a finished package";
     WriteFile(Base() + ".docx", "older");
     const std::string made = NewRtf(package);

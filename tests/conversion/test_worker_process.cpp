@@ -14,9 +14,11 @@
 #include <thread>
 
 #include "conversion/conversion_worker.h"
-#include "conversion/file_to_rtf.h"
+#include "conversion/file_conversion.h"
 #include "conversion/page_loop.h"
 #include "conversion/settings.h"
+#include "conversion/stop_token.h"
+#include "conversion/worker_job.h"
 #include "conversion/worker_process.h"
 #include "conversion/worker_protocol.h"
 #include "conversion/run_recorder.h"
@@ -52,9 +54,9 @@ std::vector<std::string> TempEntriesBut(const std::string& keep = {})
     return names;
 }
 
-FileRtfJob JobFor(const std::string& fixture, int pageSeconds)
+FileConversionJob JobFor(const std::string& fixture, int pageSeconds)
 {
-    FileRtfJob job;
+    FileConversionJob job;
     job.path = FixturePath(fixture);
     job.name = fs::path(fixture).stem().string() + ".pdf";
     job.pageSeconds = pageSeconds;
@@ -67,15 +69,10 @@ protected:
     {
         // Each test starts its own worker server.
         EndWorkerServer();
-        g_settings.stopRequested = 0;
-        g_settings.allPages = 1;
-        g_settings.writeTextInTextBoxes = 0;
-        g_settings.deleteAllGraphics = 0;
     }
     void TearDown() override
     {
         EndWorkerServer();
-        g_settings.stopRequested = 0;
     }
 };
 
@@ -137,7 +134,7 @@ TEST_F(WorkerProcess, ConvertsAFileAndLeavesOnlyItsRtf)
     ASSERT_FALSE(WorkerProgramPath().empty());
     CRunRecorder recorder({});
     const auto before = TempEntriesBut();
-    const FileRtfResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
+    const FileConversionResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
     ASSERT_EQ(result.outcome, FileOutcome::Converted) << result.message;
     ASSERT_TRUE(fs::exists(result.documentPath));
     EXPECT_EQ(fs::path(result.documentPath).parent_path().string(), PrivateTempFolder());
@@ -155,9 +152,9 @@ TEST_F(WorkerProcess, WritesTheDocxItselfWhenTheRunWantsOne)
 {
     CRunRecorder recorder({});
     const auto before = TempEntriesBut();
-    g_outputFormat = OutputFormat::Docx;
-    const FileRtfResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
-    g_outputFormat = OutputFormat::Doc;
+    FileConversionJob docx = JobFor("base14.pdf", 60);
+    docx.options.format = OutputFormat::Docx;
+    const FileConversionResult result = ConvertFileInWorker(docx, 0, &recorder);
     ASSERT_EQ(result.outcome, FileOutcome::Converted) << result.message;
     const std::string package = ReadWholeFileForTest(result.documentPath);
     EXPECT_EQ(package.substr(0, 4), std::string("PK\x03\x04", 4));
@@ -166,7 +163,7 @@ TEST_F(WorkerProcess, WritesTheDocxItselfWhenTheRunWantsOne)
     fs::remove(result.documentPath);
 
     // The same job for a .doc run: the RTF the office step starts from.
-    const FileRtfResult rtf = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
+    const FileConversionResult rtf = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
     ASSERT_EQ(rtf.outcome, FileOutcome::Converted) << rtf.message;
     EXPECT_EQ(ReadWholeFileForTest(rtf.documentPath).rfind("{\\rtf", 0), 0u);
     fs::remove(rtf.documentPath);
@@ -177,7 +174,7 @@ TEST_F(WorkerProcess, APageOverItsBudgetFailsTheFileWithOneLine)
     CRunRecorder recorder({});
     const auto before = TempEntriesBut();
     const auto start = Clock::now();
-    const FileRtfResult result = ConvertFileInWorker(JobFor("hostile_tiling.pdf", 1), 0, &recorder);
+    const FileConversionResult result = ConvertFileInWorker(JobFor("hostile_tiling.pdf", 1), 0, &recorder);
     const double seconds = SecondsSince(start);
     EXPECT_EQ(result.outcome, FileOutcome::Failed);
     EXPECT_EQ(result.message, PageOverBudgetLine("hostile_tiling.pdf", 1, 1));
@@ -191,16 +188,17 @@ TEST_F(WorkerProcess, APageOverItsBudgetFailsTheFileWithOneLine)
 TEST_F(WorkerProcess, AStopReachesTheWorkerInTheMiddleOfAPage)
 {
     CRunRecorder recorder({});
+    CStopToken token;
+    FileConversionJob job = JobFor("hostile_tiling.pdf", 0);
+    job.stop = &token;
     // No budget: only the stop can end this page.
-    auto run = std::async(std::launch::async, [&recorder] {
-        return ConvertFileInWorker(JobFor("hostile_tiling.pdf", 0), 0, &recorder);
-    });
+    auto run = std::async(std::launch::async, [&recorder, &job] { return ConvertFileInWorker(job, 0, &recorder); });
     ASSERT_EQ(run.wait_for(std::chrono::seconds(2)), std::future_status::timeout);
     const auto stop = Clock::now();
-    g_settings.stopRequested = 1;
+    token.Request();
     ASSERT_EQ(run.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     const double seconds = SecondsSince(stop);
-    const FileRtfResult result = run.get();
+    const FileConversionResult result = run.get();
     EXPECT_EQ(result.outcome, FileOutcome::StopRun);
     EXPECT_TRUE(result.message.empty());
     EXPECT_LT(seconds, 1.0);
@@ -210,7 +208,7 @@ TEST_F(WorkerProcess, AMissingWorkerProgramFailsTheFileWithOneLine)
 {
     setenv("PW_WORKER_PROGRAM", "/nonexistent/paperwell-worker", 1);
     CRunRecorder recorder({});
-    const FileRtfResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
+    const FileConversionResult result = ConvertFileInWorker(JobFor("base14.pdf", 60), 0, &recorder);
     unsetenv("PW_WORKER_PROGRAM");
     EXPECT_EQ(result.outcome, FileOutcome::Failed);
     EXPECT_EQ(result.message, "base14.pdf :Error - Cannot start the converter.");
@@ -234,7 +232,7 @@ TEST_F(WorkerProcess, APasswordTypedForOneFileOpensTheNextWithoutAsking)
     config.outputFolder = out;
     CRunRecorder run(config);
     run.answers = {"wrong", "secret"};
-    ConversionWorker(&run);
+    ConversionWorker(&run, run.stop);
     // Two prompts for the first file, none for the second.
     EXPECT_EQ(run.prompts.size(), 2u);
     EXPECT_EQ(g_convertedFiles.size(), 3u);

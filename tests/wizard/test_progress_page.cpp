@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "conversion/settings.h"
-#include "conversion/stop_gate.h"
 #include "message_box_answerer.h"
 #include "scoped_env.h"
 #include "wizard/conversion_complete_dlg.h"
@@ -58,8 +57,8 @@ protected:
     void TearDown() override
     {
         if (sheet_.ProgressPage()->WorkerRunning()) {
-            g_settings.stopRequested = 1;
-            OpenStopGate();
+            Page()->RunStop().Request();
+            Page()->RunStop().OpenGate();
             WaitForRunEnd(sheet_);
         }
     }
@@ -317,7 +316,7 @@ TEST_F(StopTest, ConfirmedStopEndsTheRunAndShowsTheSavedFiles)
     // The page shows the summary itself, once, for the files saved so far.
     ASSERT_EQ(summaries_.size(), 1u);
     EXPECT_EQ(completionRows_[0].size(), static_cast<int>(g_convertedFiles.size()));
-    EXPECT_EQ(g_settings.stopRequested.load(), 0);
+    EXPECT_FALSE(Page()->RunStop().Requested());
 }
 
 TEST_F(StopTest, LeavingDuringARunAsksStopsAndClosesWithoutSummary)

@@ -7,24 +7,28 @@
 #include <string>
 #include <vector>
 
+#include "conversion/conversion_options.h"
 #include "conversion/file_counts.h"
 
+class CStopToken;
 class IConversionReceiver;
 
 enum class FileOutcome { Converted, Failed, StopRun, AbortRun };
 
-struct FileRtfJob {
+struct FileConversionJob {
     std::string path;                     // the PDF
     std::string name;                     // base name + ".pdf", prefix of its log lines
+    ConversionOptions options;            // page range, modes, format
     std::vector<std::string> passwords;   // tried before the user is asked
     int pageSeconds = 0;                  // time budget of a page; 0 = none
+    const CStopToken* stop = nullptr;     // the run's; null: never stops
     std::function<void(int page)> onPageStarted;  // optional; 0 = finishing the document
     // Optional: pages of the range done so far and the range's size, once
     // the file is open and after every page.
     std::function<void(int done, int total)> onPagesDone;
 };
 
-struct FileRtfResult {
+struct FileConversionResult {
     FileOutcome outcome = FileOutcome::Failed;
     std::string documentPath;  // Converted: the finished .docx or RTF, the caller's to delete
     std::string message;     // a line the caller still has to log (empty: none)
@@ -37,6 +41,6 @@ struct FileRtfResult {
     int recognisedWords = 0;
 };
 
-// Takes the page range and modes from g_settings; sends log lines, progress
-// and prompts to the receiver as the per-file driver does.
-FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* receiver);
+// Converts as job.options ask; sends log lines, progress and prompts to the
+// receiver as the per-file driver does.
+FileConversionResult ConvertFileToDocument(const FileConversionJob& job, IConversionReceiver* receiver);

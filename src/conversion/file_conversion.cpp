@@ -1,4 +1,4 @@
-#include "conversion/file_to_rtf.h"
+#include "conversion/file_conversion.h"
 
 #include <PDFDoc.h>
 #include <stdio.h>
@@ -14,8 +14,7 @@
 #include "conversion/pdf_open.h"
 #include "conversion/receiver.h"
 #include "conversion/scan_report.h"
-#include "conversion/settings.h"
-#include "conversion/stop_gate.h"
+#include "conversion/stop_token.h"
 #include "platform/disk_space.h"
 #include "platform/system_error.h"
 #include "platform/temp_path.h"
@@ -37,9 +36,9 @@ struct CFileObjects {
     }
 };
 
-FileRtfResult Outcome(FileOutcome outcome, std::string message = {})
+FileConversionResult Outcome(FileOutcome outcome, std::string message = {})
 {
-    FileRtfResult result;
+    FileConversionResult result;
     result.outcome = outcome;
     result.message = std::move(message);
     return result;
@@ -60,14 +59,15 @@ std::string KeepFinishedDocument(const std::string& documentPath, int& error)
 
 // The printer of the run's format on `documentPath`, if the disk has room
 // for about twice the PDF: Converted, or AbortRun after the run's log line.
-FileOutcome OpenPrinter(CFileObjects& file, const std::string& documentPath, IConversionReceiver* receiver)
+FileOutcome OpenPrinter(CFileObjects& file, const std::string& documentPath, const ConversionOptions& options,
+                        IConversionReceiver* receiver)
 {
     const uint64_t documentSpaceKib = 2 * (static_cast<uint64_t>(file.pdf.fileSize) / 1024);
     if (HasFreeSpace(documentPath, documentSpaceKib) == 0) {
         SendLog(receiver, "Error : Low disk space.");
         return FileOutcome::AbortRun;
     }
-    file.printer = OpenDocumentPrinter(documentPath, receiver);
+    file.printer = OpenDocumentPrinter(documentPath, options.format, options.embedFonts, receiver);
     if (!file.printer) {
         SendLog(receiver, "Error : Cannot create new file.");
         return FileOutcome::AbortRun;
@@ -77,33 +77,34 @@ FileOutcome OpenPrinter(CFileObjects& file, const std::string& documentPath, ICo
 
 } // namespace
 
-FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* receiver)
+FileConversionResult ConvertFileToDocument(const FileConversionJob& job, IConversionReceiver* receiver)
 {
     const std::string& N = job.name;
+    const ConversionOptions& options = job.options;
     CFileObjects file;
     file.library = std::make_unique<CPdfLibrary>();
-    FileRtfResult opened;
+    FileConversionResult opened;
     if (OpenPdfWithPassword(job.path, file.pdf, receiver, job.passwords, &opened.openedWith) == 0) {
         SendLog(receiver, N + " :Error - Cannot open PDF file.");
         return Outcome(FileOutcome::Failed);
     }
-    if (StopRequested())
+    if (StopRequested(job.stop))
         return Outcome(FileOutcome::StopRun);
 
     const std::string documentPath = MakeTempPath();
-    if (const FileOutcome failed = OpenPrinter(file, documentPath, receiver); failed != FileOutcome::Converted)
+    if (const FileOutcome failed = OpenPrinter(file, documentPath, options, receiver); failed != FileOutcome::Converted)
         return Outcome(failed);
 
     PageLoopJob pages;
-    if (!PagesToConvert(file.pdf.document->getNumPages(), g_settings.allPages != 0, g_settings.fromPage,
-                        g_settings.toPage, pages.firstPage, pages.lastPage)) {
+    if (!PagesToConvert(file.pdf.document->getNumPages(), options.allPages, options.fromPage, options.toPage,
+                        pages.firstPage, pages.lastPage)) {
         SendLog(receiver, N + " :Page range is incorrect. Please try again.");
         return Outcome(FileOutcome::Failed);
     }
     pages.document = file.pdf.document.get();
-    pages.mode = FlowMode() ? TextMode::Flow : TextMode::Frames;
-    pages.withPictures = g_settings.deleteAllGraphics == 0;
-    pages.pictureDpi = g_settings.pictureDpi;
+    pages.mode = options.textMode;
+    pages.withPictures = !options.deleteGraphics;
+    pages.pictureDpi = options.pictureDpi;
     pages.name = N;
     pages.receiver = receiver;
     pages.pageSeconds = job.pageSeconds;
@@ -117,15 +118,16 @@ FileRtfResult ConvertFileToRtf(const FileRtfJob& job, IConversionReceiver* recei
         if (job.onPagesDone)
             job.onPagesDone(page == 0 ? total : page - first, total);
     };
-    pages.recogniseText = g_settings.recogniseText != 0;
-    pages.ocrLanguages = g_settings.ocrLanguages;
+    pages.recogniseText = options.recogniseText;
+    pages.ocrLanguages = options.ocrLanguages;
+    pages.stop = job.stop;
     CScanReport scans;
     pages.scans = &scans;
     FileCounts counts;
     pages.counts = &counts;
     std::string message;
     const PageLoopResult converted = ConvertDocument(pages, *file.printer, message);
-    FileRtfResult result = Outcome(FileOutcome::Converted);
+    FileConversionResult result = Outcome(FileOutcome::Converted);
     if (converted == PageLoopResult::Stopped)
         result = Outcome(FileOutcome::StopRun);
     else if (converted != PageLoopResult::Done)
