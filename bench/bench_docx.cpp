@@ -21,6 +21,7 @@
 #include "conversion/pdf_library.h"
 #include "conversion/pdf_open.h"
 #include "docx/docx_writer.h"
+#include "layout/flow_plan.h"
 #include "page/text_item.h"
 #include "platform/temp_path.h"
 
@@ -82,6 +83,7 @@ CPage TextPage(TextMode mode, const std::string& picture)
     page.blocks.push_back(block);
     page.frameStacks.push_back(stack);
     page.facesInFirstUse = {"Liberation Serif", "Liberation Sans"};
+    PlanPlaces(page);
     return page;
 }
 

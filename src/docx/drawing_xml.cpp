@@ -65,10 +65,10 @@ void AppendPictureAnchor(std::string& out, CDrawingIds& ids, const std::string& 
     out += "</pic:spPr></pic:pic></a:graphicData></a:graphic></wp:anchor></w:drawing></w:r>";
 }
 
-void AppendTextBox(std::string& out, CDrawingIds& ids, const CTextRun& run, TextFlow flow)
+void AppendTextBox(std::string& out, CDrawingIds& ids, const CTextRun& run, const CTextBox& box)
 {
-    const CBoxRect box = TextBoxRect(run, flow);
-    const int64_t left = box.left, top = box.top, right = box.right, bottom = box.bottom;
+    const TextFlow flow = box.flow;
+    const int64_t left = box.rect.left, top = box.rect.top, right = box.rect.right, bottom = box.rect.bottom;
     const int64_t cx = std::max<int64_t>(right - left, 1) * kEmuPerTwip;
     const int64_t cy = std::max<int64_t>(bottom - top, 1) * kEmuPerTwip;
     const uint32_t id = ids.Next();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "page/flow_plan.h"
 #include "page/text_run.h"
 
 // Unique drawing ids of one document.
@@ -25,6 +26,5 @@ void AppendPictureAnchor(std::string& out, CDrawingIds& ids, const std::string& 
                          int32_t widthTwips, int32_t heightTwips);
 
 // A run holding a borderless, unfilled text box with the run's text, placed
-// on the page at the run's box grown by one line height in the direction
-// the text runs on (room for a reader's slightly wider font), behind the text.
-void AppendTextBox(std::string& out, CDrawingIds& ids, const CTextRun& run, TextFlow flow);
+// and turned as `box` has it, behind the text.
+void AppendTextBox(std::string& out, CDrawingIds& ids, const CTextRun& run, const CTextBox& box);

@@ -77,8 +77,7 @@ void WriteFrameLine(CPageBody& body, const std::string& frame, const CFrameLine&
 void WriteFramePage(CPageBody& body, CDrawingIds& ids, const std::string& pictureRelation)
 {
     const CPage& page = body.Page();
-    WriteAnchorParagraph(body, ids, pictureRelation,
-                         {{&page.upRuns, TextFlow::Upward}, {&page.downRuns, TextFlow::Downward}});
+    WriteAnchorParagraph(body, ids, pictureRelation);
     for (const CFrameStack& stack : page.frameStacks) {
         // Paragraphs with the same frame properties make one frame.
         const std::string frame = FrameProperties(stack.left, stack.top, page.widthTwips);

@@ -84,8 +84,7 @@ void AppendIndent(std::string& out, int64_t left, int64_t right)
     out += "\"/>";
 }
 
-void WriteAnchorParagraph(CPageBody& body, CDrawingIds& ids, const std::string& pictureRelation,
-                          const std::initializer_list<std::pair<const RunList*, TextFlow>>& boxes)
+void WriteAnchorParagraph(CPageBody& body, CDrawingIds& ids, const std::string& pictureRelation)
 {
     std::string properties;
     AppendExactSpacing(properties, kAnchorLineTwips);
@@ -96,8 +95,7 @@ void WriteAnchorParagraph(CPageBody& body, CDrawingIds& ids, const std::string& 
         AppendInt(name, body.Page().number);
         AppendPictureAnchor(out, ids, pictureRelation, name, body.Page().widthTwips, body.Page().heightTwips);
     }
-    for (const auto& [runs, flow] : boxes)
-        for (const CTextRun& run : *runs)
-            AppendTextBox(out, ids, run, flow);
+    for (const CTextBox& box : body.Page().textBoxes)
+        AppendTextBox(out, ids, body.Page().BoxRun(box), box);
     body.CloseParagraph();
 }

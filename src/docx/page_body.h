@@ -63,6 +63,5 @@ void WriteFlowPage(CPageBody& body, CDrawingIds& ids, const std::string& picture
 void WriteFramePage(CPageBody& body, CDrawingIds& ids, const std::string& pictureRelation);
 
 // The page's first paragraph: one twip high, holding the page picture
-// (when `pictureRelation` is not empty) and the given runs' text boxes.
-void WriteAnchorParagraph(CPageBody& body, CDrawingIds& ids, const std::string& pictureRelation,
-                          const std::initializer_list<std::pair<const RunList*, TextFlow>>& boxes);
+// (when `pictureRelation` is not empty) and the page's text boxes.
+void WriteAnchorParagraph(CPageBody& body, CDrawingIds& ids, const std::string& pictureRelation);

@@ -102,7 +102,6 @@ CTextRun JoinRuns(const CTextRun& x, const CTextRun& y)
     r.lineHeight = std::max(x.lineHeight, y.lineHeight);
     r.top = static_cast<int32_t>(U(r.bottom) - x.lineHeight);
     r.lastSize = g.lastSize;
-    r.joined = 1;
     return r;
 }
 

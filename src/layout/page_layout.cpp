@@ -1,5 +1,6 @@
 #include "layout/page_layout.h"
 
+#include "layout/flow_plan.h"
 #include "layout/frame_stacks.h"
 #include "layout/line_runs.h"
 #include "layout/printed_text.h"
@@ -18,4 +19,5 @@ void LayOutPage(CPage& page)
     } else {
         page.frameStacks = PlanFrameStacks(page.lineRuns);
     }
+    PlanPlaces(page);
 }

@@ -28,10 +28,10 @@ bool SameBox(const CTextRun& a, const CTextRun& b)
 
 // Visits the runs of R's line: from `from`, runs ending above R's baseline are
 // passed over, and the scan ends at the first run starting at or below it (or,
-// with `stopAtPlaced`, at the first run already in a column). R is left out.
+// with `taken`, at the first run already in a column). R is left out.
 // `visit` returns false to end the scan early.
 template <typename Visit>
-void ForRunsOnLine(const RunList& lineRuns, const CTextRun& r, size_t from, bool stopAtPlaced,
+void ForRunsOnLine(const RunList& lineRuns, const CTextRun& r, size_t from, const std::vector<bool>* taken,
                    Visit&& visit)
 {
     for (size_t i = from; i < lineRuns.size(); ++i) {
@@ -42,7 +42,7 @@ void ForRunsOnLine(const RunList& lineRuns, const CTextRun& r, size_t from, bool
             return;
         if (SameBox(l, r))
             continue;
-        if (stopAtPlaced && l.placed)
+        if (taken && (*taken)[i])
             return;
         if (!visit(l))
             return;
@@ -55,7 +55,7 @@ bool FitsBeside(const CRunBlock& block, const CTextRun& r, const RunList& lineRu
 {
     std::vector<int> metBy(block.columns.size(), 0);
     bool fits = true;
-    ForRunsOnLine(lineRuns, r, from, false, [&](const CTextRun& l) {
+    ForRunsOnLine(lineRuns, r, from, nullptr, [&](const CTextRun& l) {
         int meets = 0;
         for (size_t c = 0; c < block.columns.size(); ++c)
             if (MeetsHorizontally(l, block.columns[c])) {
@@ -73,11 +73,11 @@ bool FitsBeside(const CRunBlock& block, const CTextRun& r, const RunList& lineRu
 // R under column k: no other run of its line may fall under k, and the others
 // must each sit under a different single column.
 bool FitsUnder(const CRunBlock& block, size_t k, const CTextRun& r, const RunList& lineRuns,
-               size_t from)
+               const std::vector<bool>& taken, size_t from)
 {
     std::vector<bool> met(block.columns.size(), false);
     bool fits = true;
-    ForRunsOnLine(lineRuns, r, from, true, [&](const CTextRun& l) {
+    ForRunsOnLine(lineRuns, r, from, &taken, [&](const CTextRun& l) {
         int meets = 0;
         size_t m = 0;
         for (size_t c = 0; c < block.columns.size(); ++c)
@@ -101,9 +101,8 @@ bool FitsUnder(const CRunBlock& block, size_t k, const CTextRun& r, const RunLis
 
 }  // namespace
 
-void AddColumn(CRunBlock& block, CTextRun& run, bool sorted)
+void AddColumn(CRunBlock& block, const CTextRun& run, bool sorted)
 {
-    run.placed = 1;
     CRunColumn column;
     column.runs.push_back(run);
     column.contentLeft = run.left;
@@ -117,9 +116,8 @@ void AddColumn(CRunBlock& block, CTextRun& run, bool sorted)
     block.columns.insert(at, std::move(column));
 }
 
-void AddRunToColumn(CRunColumn& column, CTextRun& run)
+void AddRunToColumn(CRunColumn& column, const CTextRun& run)
 {
-    run.placed = 1;
     if (!column.runs.empty() && column.runs.back().bottom == run.bottom)
         column.runs.back() = JoinRuns(column.runs.back(), run);
     else
@@ -131,8 +129,9 @@ void AddRunToColumn(CRunColumn& column, CTextRun& run)
         column.contentRight = run.right;
 }
 
-bool OfferRun(CRunBlock& block, CTextRun& run, RunList& lineRuns, size_t scanFrom)
+bool OfferRun(CRunBlock& block, const RunList& lineRuns, size_t index, std::vector<bool>& taken, size_t scanFrom)
 {
+    const CTextRun& run = lineRuns[index];
     size_t hits = 0, k = 0;
     for (size_t c = 0; c < block.columns.size(); ++c)
         if (MeetsHorizontally(run, block.columns[c])) {
@@ -147,12 +146,14 @@ bool OfferRun(CRunBlock& block, CTextRun& run, RunList& lineRuns, size_t scanFro
         if (!FitsBeside(block, run, lineRuns, scanFrom))
             return false;
         AddColumn(block, run, true);
+        taken[index] = true;
         return true;
     }
     if (hits == 1) {
-        if (!FitsUnder(block, k, run, lineRuns, scanFrom))
+        if (!FitsUnder(block, k, run, lineRuns, taken, scanFrom))
             return false;
         AddRunToColumn(block.columns[k], run);
+        taken[index] = true;
         return true;
     }
     return false;
@@ -175,7 +176,7 @@ void CloseBlock(CRunBlock& block, int32_t pageWidth)
     block.endBaseline = static_cast<int32_t>(end);
 }
 
-void BuildBlocks(RunList& lineRuns, int32_t pageWidth, std::vector<CRunBlock>& blocks)
+void BuildBlocks(const RunList& lineRuns, int32_t pageWidth, std::vector<CRunBlock>& blocks)
 {
     if (lineRuns.empty())
         return;
@@ -198,16 +199,20 @@ void BuildBlocks(RunList& lineRuns, int32_t pageWidth, std::vector<CRunBlock>& b
         block = CRunBlock();
         open = false;
     };
-    for (CTextRun& run : lineRuns) {
+    // Which runs a column holds: a scan for a run's line stops at them.
+    std::vector<bool> taken(lineRuns.size(), false);
+    for (size_t i = 0; i < lineRuns.size(); ++i) {
+        const CTextRun& run = lineRuns[i];
         if (open) {
             size_t from = static_cast<size_t>(
                 std::lower_bound(prefixMaxBottom.begin(), prefixMaxBottom.end(), U(run.bottom)) -
                 prefixMaxBottom.begin());
-            if (OfferRun(block, run, lineRuns, from))
+            if (OfferRun(block, lineRuns, i, taken, from))
                 continue;
             closeOpen();
         }
         AddColumn(block, run, false);
+        taken[i] = true;
         open = true;
     }
     closeOpen();

@@ -145,8 +145,8 @@ bool StartHorizontal(CHorizontalState& s, const CTextItem& item, size_t codeBlan
         return false;
     AppendHorizontal(s, item, codeBlanks);
     s.pending = item;
-    s.x0 = Floor(item.x);
-    s.y0 = Floor(item.y);
+    s.startX = Floor(item.x);
+    s.baselineY = Floor(item.y);
     s.size = Trunc(item.height);
     return true;
 }
@@ -178,8 +178,8 @@ CTextRun HorizontalRun(const CHorizontalState& s, int dpi)
 {
     const CTextItem& p = s.pending;
     CTextRun run;
-    run.left = Twips(s.x0, dpi);
-    run.bottom = Twips(s.y0, dpi);
+    run.left = Twips(s.startX, dpi);
+    run.bottom = Twips(s.baselineY, dpi);
     run.top = run.bottom - Twips(s.size, dpi);
     run.right = Floor((p.x + p.width) * kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi));
     run.width = run.right - run.left;
@@ -201,12 +201,12 @@ bool StartVertical(CVerticalState& s, const CTextItem& item, bool upward)
     s.pending = item;
     s.size = Trunc(item.height);
     if (upward) {
-        s.x = Trunc(item.x - item.height);
-        s.y = Trunc(item.y - item.width);
+        s.left = Trunc(item.x - item.height);
+        s.top = Trunc(item.y - item.width);
         s.base = Trunc(item.y);
     } else {
-        s.x = Trunc(item.x);
-        s.y = Trunc(item.y);
+        s.left = Trunc(item.x);
+        s.top = Trunc(item.y);
         s.length = Trunc(item.width);
     }
     return true;
@@ -264,15 +264,15 @@ bool CRunCollectors::HasOpenRun() const
     return !line_.text.empty() || !box_.text.empty() || !up_.text.empty() || !down_.text.empty();
 }
 
-void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, CollectStep step)
 {
     constexpr size_t kCodeBlanks = kMeasuredCodeGlyph;
     CHorizontalState& s = line_;
-    if (!flush && s.text.empty()) {
+    if (step == CollectStep::TakeItem && s.text.empty()) {
         StartHorizontal(s, item, kCodeBlanks);
         return;
     }
-    if (!flush) {
+    if (step == CollectStep::TakeItem) {
         const CTextItem& p = s.pending;
         bool continues = SameStyle(item, p) && Floor(item.y) == Floor(p.y) && item.x >= p.x &&
                          !(IsBlankItem(item) && kLineWideBlank * item.height < item.width);
@@ -294,19 +294,19 @@ void CRunCollectors::CollectLineItem(const CTextItem& item, int dpi, int flush)
         page_.lineRuns.push_back(std::move(run));
     }
     s.Reset();
-    if (!flush)
+    if (step == CollectStep::TakeItem)
         StartHorizontal(s, item, kCodeBlanks);
 }
 
-void CRunCollectors::CollectBoxItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectBoxItem(const CTextItem& item, int dpi, CollectStep step)
 {
     constexpr size_t kCodeBlanks = 1;
     CHorizontalState& s = box_;
-    if (!flush && s.text.empty()) {
+    if (step == CollectStep::TakeItem && s.text.empty()) {
         StartHorizontal(s, item, kCodeBlanks);
         return;
     }
-    if (!flush) {
+    if (step == CollectStep::TakeItem) {
         const CTextItem& p = s.pending;
         bool continues = SameStyle(item, p) && Floor(item.y) == Floor(p.y) && item.x >= p.x &&
                          Floor(item.x - p.x) < Floor(kMaxAdvanceStep * p.width) && !IsDroppedBlank(item);
@@ -328,7 +328,7 @@ void CRunCollectors::CollectBoxItem(const CTextItem& item, int dpi, int flush)
         page_.boxRuns.push_back(std::move(run));
     }
     s.Reset();
-    if (!flush)
+    if (step == CollectStep::TakeItem)
         StartHorizontal(s, item, kCodeBlanks);
 }
 
@@ -340,8 +340,8 @@ void CRunCollectors::FinishVertical(CVerticalState& s, bool upward, int dpi)
     CTextRun run;
     run.kind = upward ? RunKind::Up : RunKind::Down;
     run.face = p.faceName;
-    run.left = Twips(s.x, dpi);
-    run.top = Twips(s.y, dpi);
+    run.left = Twips(s.left, dpi);
+    run.top = Twips(s.top, dpi);
     run.right = run.left + Twips(s.size, dpi);
     // A downward run's box is twice as tall as its summed advances.
     run.bottom = upward ? Twips(s.base, dpi) : run.top + Scaled(s.length, 2 * kTwipsPerInch, dpi);
@@ -358,19 +358,19 @@ void CRunCollectors::FinishVertical(CVerticalState& s, bool upward, int dpi)
     (upward ? page_.upRuns : page_.downRuns).push_back(std::move(run));
 }
 
-void CRunCollectors::CollectVertical(CVerticalState& s, const CTextItem& item, int dpi, int flush, bool upward)
+void CRunCollectors::CollectVertical(CVerticalState& s, const CTextItem& item, int dpi, CollectStep step, bool upward)
 {
-    if (!flush && s.text.empty()) {
+    if (step == CollectStep::TakeItem && s.text.empty()) {
         StartVertical(s, item, upward);
         return;
     }
-    if (!flush && ContinuesVertical(s, item, upward)) {
+    if (step == CollectStep::TakeItem && ContinuesVertical(s, item, upward)) {
         AppendPlainItemText(item, s.text);
         s.spans.push_back(SpanOf(item));
         s.pending = item;
         if (upward) {
-            s.x = Trunc(item.x - item.height);
-            s.y = Trunc(item.y - item.width);
+            s.left = Trunc(item.x - item.height);
+            s.top = Trunc(item.y - item.width);
         } else {
             s.length = Trunc(s.length + static_cast<double>(item.width));
         }
@@ -378,18 +378,18 @@ void CRunCollectors::CollectVertical(CVerticalState& s, const CTextItem& item, i
     }
     FinishVertical(s, upward, dpi);
     s.Reset();
-    if (!flush)
+    if (step == CollectStep::TakeItem)
         StartVertical(s, item, upward);
 }
 
-void CRunCollectors::CollectUpItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectUpItem(const CTextItem& item, int dpi, CollectStep step)
 {
-    CollectVertical(up_, item, dpi, flush, true);
+    CollectVertical(up_, item, dpi, step, true);
 }
 
-void CRunCollectors::CollectDownItem(const CTextItem& item, int dpi, int flush)
+void CRunCollectors::CollectDownItem(const CTextItem& item, int dpi, CollectStep step)
 {
-    CollectVertical(down_, item, dpi, flush, false);
+    CollectVertical(down_, item, dpi, step, false);
 }
 
 void CollectPageRuns(const std::vector<CTextItem>& items, TextMode mode, int dpi, CRunCollectors& collectors)
@@ -398,19 +398,19 @@ void CollectPageRuns(const std::vector<CTextItem>& items, TextMode mode, int dpi
     for (const CTextItem& item : items) {
         if (item.rotation == 0) {
             if (flow && item.layoutMark != 0)
-                collectors.CollectBoxItem(item, dpi, 0);
+                collectors.CollectBoxItem(item, dpi);
             else
-                collectors.CollectLineItem(item, dpi, 0);
+                collectors.CollectLineItem(item, dpi);
         } else if (item.rotation < 0) {
-            collectors.CollectDownItem(item, dpi, 0);
+            collectors.CollectDownItem(item, dpi);
         } else {
-            collectors.CollectUpItem(item, dpi, 0);
+            collectors.CollectUpItem(item, dpi);
         }
     }
-    const CTextItem flushItem;
-    collectors.CollectLineItem(flushItem, dpi, 1);
-    collectors.CollectDownItem(flushItem, dpi, 1);
-    collectors.CollectUpItem(flushItem, dpi, 1);
+    const CTextItem noItem;
+    collectors.CollectLineItem(noItem, dpi, CollectStep::FinishOpenRun);
+    collectors.CollectDownItem(noItem, dpi, CollectStep::FinishOpenRun);
+    collectors.CollectUpItem(noItem, dpi, CollectStep::FinishOpenRun);
     if (flow)
-        collectors.CollectBoxItem(flushItem, dpi, 1);
+        collectors.CollectBoxItem(noItem, dpi, CollectStep::FinishOpenRun);
 }

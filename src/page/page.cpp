@@ -19,3 +19,15 @@ void CPage::Clear()
 {
     *this = CPage();
 }
+
+const CTextRun& CPage::BoxRun(const CTextBox& box) const
+{
+    switch (box.list) {
+    case RunKind::Up:
+        return upRuns[box.index];
+    case RunKind::Down:
+        return downRuns[box.index];
+    default:
+        return boxRuns[box.index];
+    }
+}

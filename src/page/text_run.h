@@ -63,8 +63,6 @@ struct CTextRun {
     int32_t bold = 0;
     int32_t italic = 0;
     uint32_t color = 0;       // 0x00BBGGRR
-    int32_t joined = 0;
-    int32_t placed = 0;
     int32_t lastSize = 0;     // size of the right-hand part after a merge
     // Set by layout once the run is complete (SettlePrintedText):
     std::vector<CPrintedText> printed;  // the text in stored order

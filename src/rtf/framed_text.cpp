@@ -67,10 +67,9 @@ int CRtfWriter::WriteFramedText(const CPage& page)
     // Vertical runs go first, as shape text boxes: readers ignore the
     // vertical text direction of frames. Written ahead of the frames they
     // are anchored in plain page text, not inside a frame.
-    for (const CTextRun& run : page.upRuns)
-        if (!rc) rc = WriteVerticalFrame(run, true);
-    for (const CTextRun& run : page.downRuns)
-        if (!rc) rc = WriteVerticalFrame(run, false);
+    // (A vertical frame would come out horizontal; the text box keeps the
+    // direction.)
+    rc = WriteTextBoxes(page);
     if (!rc && hasVertical)
         rc = WriteBody(EmptyFrame(page, "\\pard", 0, 0));
     // A one-twip ordinary paragraph between the page's shapes or anchor frame
@@ -119,10 +118,4 @@ int CRtfWriter::WriteFrameStack(const CPage& page, const CFrameStack& stack)
         text += LineContent(&runs[line.first], line.count, stack.left, *this) + "\\par";
     }
     return WriteBody(text);
-}
-
-int CRtfWriter::WriteVerticalFrame(const CTextRun& run, bool upward)
-{
-    // A vertical frame would come out horizontal; the text box keeps the direction.
-    return WriteTextBox(run, upward ? TextFlow::Upward : TextFlow::Downward);
 }

@@ -68,24 +68,16 @@ int CRtfWriter::PrintPage(const CPage& page)
 
     int rc = 0;
     if (flow) {
-        for (const CTextRun& run : page.boxRuns)
-            if (!rc) rc = WriteTextBox(run, TextFlow::Horizontal);
-        for (const CTextRun& run : page.upRuns)
-            if (!rc) rc = WriteTextBox(run, TextFlow::Upward);
-        for (const CTextRun& run : page.downRuns)
-            if (!rc) rc = WriteTextBox(run, TextFlow::Downward);
+        rc = WriteTextBoxes(page);
         if (!rc)
-            rc = WriteBlocks(page);
+            rc = WriteFlowLines(page);
     } else {
         rc = WriteFramedText(page);
     }
     // Flushing per page makes a full disk show on the page that hit it.
     if (!rc)
         rc = bodyFile_.Flush();
-    if (rc)
-        return rc;
-    ResetPage();
-    return 0;
+    return rc;
 }
 
 int CRtfWriter::WriteBackground(const CPage& page)
@@ -124,10 +116,4 @@ int CRtfWriter::WriteBackground(const CPage& page)
             return rc;
     }
     return WriteBody("}}}}}");
-}
-
-void CRtfWriter::ResetPage()
-{
-    lastBaseline = 0;
-    inColumnSection = 0;
 }

@@ -28,7 +28,6 @@ CRtfWriter::CRtfWriter(MessageSink showError) : showError_(std::move(showError))
 
 CRtfWriter::~CRtfWriter()
 {
-    ResetPage();
     fontMap_.clear();
     colorMap_.clear();
     mainFile_.Close();

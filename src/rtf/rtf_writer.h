@@ -23,20 +23,25 @@ public:
     CRtfWriter& operator=(const CRtfWriter&) = delete;
 
     bool OpenDocument(const std::string& rtfPath);
+    // The document's font and colour tables: a face's or colour's number,
+    // given the first time it is asked for.
     int FontIndex(const std::string& face);
     int ColorIndex(uint32_t color);
 
-    // One page: section, picture, the page's text in its mode. 0, or the
-    // errno of a failed picture read or body write.
+    // One page: section, picture, the page's text as its plan has it. 0, or
+    // the errno of a failed picture read or body write.
     int PrintPage(const CPage& page) override;
-    // Header, tables and body into the RTF file.
+    // Header, tables and body into the RTF file; 0 or the errno.
     int Finish() override { return FinishDocument(); }
 
+    const std::string& RtfPath() const { return rtfPath_; }
+    const std::string& BodyPath() const { return bodyPath_; }
+
+private:
     int WriteBackground(const CPage& page);
     int FinishDocument();
     // Header, font table, colour table and generator group into the RTF file.
     int WriteHeader();
-    void ResetPage();
 
     // Frame mode.
     int WriteFramedText(const CPage& page);
@@ -45,28 +50,16 @@ public:
     int WriteLineFrame(const CPage& page, const CTextRun* runs, size_t count);
     // One frame for consecutive lines of the page's line runs.
     int WriteFrameStack(const CPage& page, const CFrameStack& stack);
-    int WriteVerticalFrame(const CTextRun& run, bool upward);
 
-    // Flow mode.
-    int WriteTextBox(const CTextRun& run, TextFlow flow);
-    int WriteBlocks(const CPage& page);
-    int WriteColumnSection(const CPage& page, const CRunBlock& block);
-    int WriteFlowColumn(const CPage& page, const CRunColumn& column, int32_t boundary);
-    // One line's paragraph (with filler lines above it) in a column starting
-    // at `boundary` and ending at `columnRight`; `text` is the line's RTF.
-    int WriteFlowLine(const CPage& page, const CTextRun& line, const std::string& text, int32_t boundary,
-                      int32_t columnRight);
+    // Either mode: the page's text boxes (flow: all of them; frames: the vertical runs).
+    int WriteTextBoxes(const CPage& page);
+    int WriteTextBox(const CTextRun& run, const CTextBox& box);
+    // Flow mode: the page's flow plan.
+    int WriteFlowLines(const CPage& page);
 
     // Appends to the body file; 0 or the errno of the failed write.
     int WriteBody(std::string_view text);
 
-    const std::string& RtfPath() const { return rtfPath_; }
-    const std::string& BodyPath() const { return bodyPath_; }
-
-    int32_t lastBaseline = 0;      // baseline of the last flow paragraph on the page
-    int32_t inColumnSection = 0;   // 1 while a multi-column block is written
-
-private:
     MessageSink showError_;
     // Shows "Cannot create file:" with the reason; always false.
     bool ReportCreateFailure(int error);
@@ -80,5 +73,4 @@ private:
     int32_t colorCount_ = 0;
     std::unordered_map<uint32_t, int32_t> colorMap_;
     std::unordered_map<std::string, int32_t> fontMap_;
-    int32_t reachedBaseline_ = 0;  // lowest baseline written in the current column section
 };

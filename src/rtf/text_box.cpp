@@ -4,9 +4,18 @@
 #include "rtf/rtf_writer.h"
 #include "rtf/run_text.h"
 
-int CRtfWriter::WriteTextBox(const CTextRun& run, TextFlow flow)
+int CRtfWriter::WriteTextBoxes(const CPage& page)
 {
-    const CBoxRect box = TextBoxRect(run, flow);
+    for (const CTextBox& box : page.textBoxes)
+        if (int rc = WriteTextBox(page.BoxRun(box), box))
+            return rc;
+    return 0;
+}
+
+int CRtfWriter::WriteTextBox(const CTextRun& run, const CTextBox& placed)
+{
+    const CBoxRect& box = placed.rect;
+    const TextFlow flow = placed.flow;
 
     const std::string text = RunRtf(run, TextMode::Flow, *this);
     std::string shape;

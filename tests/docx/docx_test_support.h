@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "docx/docx_writer.h"
+#include "layout/flow_plan.h"
 #include "layout/printed_text.h"
 #include "platform/temp_path.h"
 
@@ -171,6 +172,7 @@ inline std::string WritePackage(const std::vector<CPage>& pages, int& error)
             for (CRunColumn& column : block.columns)
                 for (CTextRun& run : column.runs)
                     SettlePrintedText(run, PrintedOrderOf(run.kind, page.mode));
+        PlanPlaces(page);
         if (!error)
             error = writer.PrintPage(page);
     }

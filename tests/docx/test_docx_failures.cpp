@@ -37,6 +37,7 @@ CPage PageWithText(const std::string& picture = std::string())
     CPage page = LetterPage(TextMode::Flow);
     page.picturePath = picture;
     page.blocks.push_back(OneColumn({LineRun(u"Some words on the page", 720, 1000)}));
+    PlanPlaces(page);
     return page;
 }
 

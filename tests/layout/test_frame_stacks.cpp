@@ -93,15 +93,14 @@ TEST(FrameStacks, AStackIsWrittenAsParagraphsWithTheSameFrameControls)
     page.lineRuns = {Line(720, 1000), Line(720, 1280)};
     page.frameStacks = PlanFrameStacks(page.lineRuns);
     SettlePageText(page);
-    ASSERT_EQ(writer.WriteFramedText(page), 0);
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.PrintPage(page), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     const std::string controls =
         " \\pard \\ql \\li0\\ri0\\widctlpar\\pvpg\\phpg\\posx720\\posy725\\absw11521\\dxfrtext144\\dfrmtxtx144"
         "\\nowrap\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0\\pararsid9203263";
-    EXPECT_EQ(rtftest::BodyOf(rtftest::ReadWholeFile(path)),
+    EXPECT_EQ(rtftest::PageTextOf(rtftest::ReadWholeFile(path)),
               "\\pard\\sl-1\\slmult0\\par" + controls + "\\sl-288\\slmult0{\\f1\\fs24\\cf0\\charscalex100 x}\\par" + controls +
                   "\\sl-278\\slmult0{\\f1\\fs24\\cf0\\charscalex100 x}\\par\\pard\\par");
-    writer.ResetPage();
 }
 
 }  // namespace

@@ -39,13 +39,15 @@ std::vector<std::string> Texts(const CRunColumn& column)
 }
 
 // BuildBlocks with every line scan starting at the list's start.
-void BuildBlocksScanningFromStart(RunList& lineRuns, int32_t pageWidth,
+void BuildBlocksScanningFromStart(const RunList& lineRuns, int32_t pageWidth,
                                   std::vector<CRunBlock>& blocks)
 {
     CRunBlock block;
     bool open = false;
-    for (CTextRun& run : lineRuns) {
-        if (open && OfferRun(block, run, lineRuns, 0))
+    std::vector<bool> taken(lineRuns.size(), false);
+    for (size_t i = 0; i < lineRuns.size(); ++i) {
+        const CTextRun& run = lineRuns[i];
+        if (open && OfferRun(block, lineRuns, i, taken, 0))
             continue;
         if (open) {
             CloseBlock(block, pageWidth);
@@ -54,6 +56,7 @@ void BuildBlocksScanningFromStart(RunList& lineRuns, int32_t pageWidth,
             block = CRunBlock();
         }
         AddColumn(block, run, false);
+        taken[i] = true;
         open = true;
     }
     if (open) {
@@ -109,8 +112,6 @@ TEST(RunBlocksTest, SingleColumnProseIsOneBlock)
     EXPECT_EQ(c.boundary, 0);
     EXPECT_EQ(c.width, kPageWidth);
     EXPECT_EQ(blocks[0].endBaseline, 1000 + 240 * 5);
-    for (const CTextRun& r : runs)
-        EXPECT_EQ(r.placed, 1);
 }
 
 TEST(RunBlocksTest, NewspaperColumnsBecomeTwoColumnsOfOneBlock)
@@ -180,8 +181,6 @@ TEST(RunBlocksTest, RunsOnTheColumnsLastBaselineAreJoined)
     EXPECT_EQ(TextOf(block.columns[0].runs[0]), "{a}{b}");  // left text first, no blank
     EXPECT_EQ(block.columns[0].contentLeft, 1000);
     EXPECT_EQ(block.columns[0].contentRight, 4000);
-    EXPECT_EQ(first.placed, 1);
-    EXPECT_EQ(second.placed, 1);
 
     CTextRun below = MakeRun("c", 1500, 4500, 1300);
     AddRunToColumn(block.columns[0], below);
@@ -215,10 +214,11 @@ TEST(RunBlocksTest, RunSpanningTwoColumnsIsRefused)
     RunList runs = {MakeRun("L", 1000, 5500, 1000), MakeRun("R", 6000, 11000, 1000),
                     MakeRun("wide", 3000, 8000, 1240)};
     CRunBlock block;
+    std::vector<bool> taken = {true, false, false};
     AddColumn(block, runs[0], false);
-    ASSERT_TRUE(OfferRun(block, runs[1], runs));
-    EXPECT_FALSE(OfferRun(block, runs[2], runs));
-    EXPECT_EQ(runs[2].placed, 0);
+    ASSERT_TRUE(OfferRun(block, runs, 1, taken));
+    EXPECT_FALSE(OfferRun(block, runs, 2, taken));
+    EXPECT_EQ(taken, (std::vector<bool>{true, true, false}));
 }
 
 // Skipping the runs above R's line by a binary search must not change a single
@@ -247,8 +247,6 @@ TEST(RunBlocksTest, IndexedLineScanEqualsScanFromStart)
         BuildBlocksScanningFromStart(literal, kPageWidth, expected);
         BuildBlocks(runs, kPageWidth, got);
         ExpectSameBlocks(got, expected);
-        for (size_t i = 0; i < runs.size(); ++i)
-            ASSERT_EQ(runs[i].placed, literal[i].placed);
     }
 }
 

@@ -33,10 +33,10 @@ protected:
     void FlushAll()
     {
         const CTextItem none;
-        collectors.CollectLineItem(none, kDpi, 1);
-        collectors.CollectDownItem(none, kDpi, 1);
-        collectors.CollectUpItem(none, kDpi, 1);
-        collectors.CollectBoxItem(none, kDpi, 1);
+        collectors.CollectLineItem(none, kDpi, CollectStep::FinishOpenRun);
+        collectors.CollectDownItem(none, kDpi, CollectStep::FinishOpenRun);
+        collectors.CollectUpItem(none, kDpi, CollectStep::FinishOpenRun);
+        collectors.CollectBoxItem(none, kDpi, CollectStep::FinishOpenRun);
     }
     // The run's RTF as the writer prints it, the page's faces and colours
     // numbered first as a page's printing does.
@@ -53,12 +53,12 @@ protected:
     void Line(const std::vector<CTextItem>& items)
     {
         for (const CTextItem& item : items)
-            collectors.CollectLineItem(item, kDpi, 0);
+            collectors.CollectLineItem(item, kDpi);
     }
     void Box(const std::vector<CTextItem>& items)
     {
         for (const CTextItem& item : items)
-            collectors.CollectBoxItem(item, kDpi, 0);
+            collectors.CollectBoxItem(item, kDpi);
     }
     std::vector<std::string> LineTexts()
     {
@@ -76,7 +76,7 @@ protected:
         FlushAll();
         for (const std::string& face : page.facesInFirstUse)
             writer->FontIndex(face);
-        EXPECT_EQ(writer->FinishDocument(), 0);
+        EXPECT_EQ(writer->Finish(), 0);
         std::string document = ReadWholeFile(path);
         size_t start = document.find("{\\fonttbl");
         return document.substr(start, document.find("{\\colortbl") - start);
@@ -328,7 +328,7 @@ std::vector<CTextItem> Upward(const std::u16string& text, double x, double y, fl
 TEST_F(RunCollectors, UpwardRun)
 {
     for (const CTextItem& item : Upward(u"Hello", 300, 500, 8, 16))
-        collectors.CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi);
     FlushAll();
     ASSERT_EQ(page.upRuns.size(), 1u);
     const CTextRun& run = page.upRuns[0];
@@ -351,7 +351,7 @@ TEST_F(RunCollectors, VerticalWordGapsAndBreaks)
     far.text = u"d";
     items.push_back(far);
     for (const CTextItem& item : items)
-        collectors.CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi);
     FlushAll();
     ASSERT_EQ(page.upRuns.size(), 2u);
     EXPECT_NE(Rtf(page.upRuns[0]).find(" ab c \\par}"), std::string::npos);
@@ -364,7 +364,7 @@ TEST_F(RunCollectors, DownwardRunBoxIsTwiceItsAdvances)
     for (char16_t ch : std::u16string(u"abc")) {
         CTextItem item = Glyph(ch, 200, y, 10, 16);
         item.rotation = -90;
-        collectors.CollectDownItem(item, kDpi, 0);
+        collectors.CollectDownItem(item, kDpi);
         y += 10;
     }
     FlushAll();
@@ -379,7 +379,7 @@ TEST_F(RunCollectors, DownwardRunBoxIsTwiceItsAdvances)
 TEST_F(RunCollectors, NamelessVerticalRunRegistersTheEmptyFace)
 {
     for (const CTextItem& item : Upward(u"ab", 300, 500, 8, 16, ""))
-        collectors.CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi);
     FlushAll();
     ASSERT_EQ(page.upRuns.size(), 1u);
     EXPECT_EQ(page.upRuns[0].face, "");
@@ -389,7 +389,7 @@ TEST_F(RunCollectors, NamelessVerticalRunRegistersTheEmptyFace)
 TEST_F(RunCollectors, HostileFaceNameOfVerticalTextStaysOutOfTheTable)
 {
     for (const CTextItem& item : Upward(u"ab", 300, 500, 8, 16, "A;}{\\par"))
-        collectors.CollectUpItem(item, kDpi, 0);
+        collectors.CollectUpItem(item, kDpi);
     FlushAll();
     EXPECT_NE(FontTable().find("{\\f2\\fnil\\fcharset0\\cpg1252 Apar;}}"), std::string::npos);
 }
@@ -420,15 +420,15 @@ TEST(RunCollectorObjects, OpenRunsStayWithTheirObjectAndResetDropsThem)
     CPage first;
     CRunCollectors one(first);
     for (const CTextItem& item : Word(u"ab", 100, 200, 5, 10))
-        one.CollectLineItem(item, kDpi, 0);
+        one.CollectLineItem(item, kDpi);
     EXPECT_TRUE(one.HasOpenRun());
 
     CPage second;
     CRunCollectors two(second);
     EXPECT_FALSE(two.HasOpenRun());
     for (const CTextItem& item : Word(u"cd", 110, 200, 5, 10))
-        two.CollectLineItem(item, kDpi, 0);
-    two.CollectLineItem(CTextItem(), kDpi, 1);
+        two.CollectLineItem(item, kDpi);
+    two.CollectLineItem(CTextItem(), kDpi, CollectStep::FinishOpenRun);
     ASSERT_EQ(second.lineRuns.size(), 1u);
     ASSERT_EQ(second.lineRuns[0].pieces.size(), 1u);
     EXPECT_EQ(second.lineRuns[0].pieces[0].spans.size(), 2u);
@@ -436,7 +436,7 @@ TEST(RunCollectorObjects, OpenRunsStayWithTheirObjectAndResetDropsThem)
 
     one.Reset();
     EXPECT_FALSE(one.HasOpenRun());
-    one.CollectLineItem(CTextItem(), kDpi, 1);
+    one.CollectLineItem(CTextItem(), kDpi, CollectStep::FinishOpenRun);
     EXPECT_TRUE(first.lineRuns.empty());
 }
 

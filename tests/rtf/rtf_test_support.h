@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the RTF writer tests: glyph items, a receiver that keeps
 // its messages, and a writer session on a real temporary file.
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "conversion/receiver.h"
 #include "page/page.h"
+#include "layout/flow_plan.h"
 #include "layout/printed_text.h"
 #include "page/text_item.h"
 #include "platform/temp_path.h"
@@ -131,6 +133,34 @@ inline std::string BodyOf(const std::string& document)
         return {};
     start += info.size();
     return document.substr(start, document.size() - start - 5);
+}
+
+// The text of a document's first page: its body after the page's size and
+// margins.
+inline std::string PageTextOf(const std::string& document)
+{
+    const std::string body = BodyOf(document);
+    const std::string margins = "\\margl0\\margr0\\margt0\\margb0";
+    const size_t at = body.find(margins);
+    return at == std::string::npos ? std::string() : body.substr(at + margins.size());
+}
+
+// `page` (its blocks or frames already made) planned and printed as the only
+// page of a fresh document: the page's text, or "" when writing failed.
+inline std::string PrintedPageText(CPage page)
+{
+    const std::string path = MakeTempPath();
+    std::string text;
+    {
+        CRtfWriter writer;
+        if (writer.OpenDocument(path)) {
+            PlanPlaces(page);
+            if (writer.PrintPage(page) == 0 && writer.Finish() == 0)
+                text = PageTextOf(ReadWholeFile(path));
+        }
+    }
+    std::remove(path.c_str());
+    return text;
 }
 
 } // namespace rtftest

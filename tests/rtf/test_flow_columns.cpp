@@ -55,146 +55,60 @@ CRunColumn Column(std::vector<CTextRun> runs, int32_t boundary = 0)
     return c;
 }
 
-// Runs one writer over a fresh document and hands back the body it wrote.
-class FlowColumnsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        path_ = MakeTempPath();
-        ASSERT_FALSE(path_.empty());
-        ASSERT_TRUE(writer_.OpenDocument(path_));
-    }
-    // The body with each run's style words left out: "{text}" stands for a
-    // run's piece.
-    std::string Body()
-    {
-        EXPECT_EQ(writer_.FinishDocument(), 0);
-        std::string body = BodyOf(ReadWholeFile(path_));
-        const std::string style = "\\fs24\\cf0\\f1\\charscalex100 ";
-        for (size_t at = body.find(style); at != std::string::npos; at = body.find(style, at))
-            body.erase(at, style.size());
-        return body;
-    }
-    int WriteFlowColumn(const CRunColumn& column, int32_t boundary)
-    {
-        return writer_.WriteFlowColumn(page_, column, boundary);
-    }
-    int WriteBlocks() { return writer_.WriteBlocks(page_); }
+// The page's blocks planned and printed: the page's text with each run's
+// style words left out: "{text}" stands for a run's piece.
+std::string Printed(const CPage& page)
+{
+    std::string body = PrintedPageText(page);
+    const std::string style = "\\fs24\\cf0\\f1\\charscalex100 ";
+    for (size_t at = body.find(style); at != std::string::npos; at = body.find(style, at))
+        body.erase(at, style.size());
+    return body;
+}
 
-    std::string path_;
-    CRtfWriter writer_;
-    CPage page_ = EmptyPage(kPageWidth, kPageHeight);
-};
-
-// Line paragraphs reach a page width beyond their column (12241 + 50 twips),
-// so that a line the reader sets wider than the PDF does not wrap; filler
-// paragraphs keep their column's edge.
+// Filler paragraphs keep their column's edges.
 const std::string kFiller = "\\pard\\li0\\ri0\\sl-213\\slmult0 ";
 
 }  // namespace
 
-TEST_F(FlowColumnsTest, FirstLineOfThePageGetsFillersFromTheTopEdge)
+TEST(FlowColumns, LinesAreParagraphsOfExactSpacingAfterTheirFillers)
 {
-    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("Hello", 0, 1000)}), 0), 0);
-    EXPECT_EQ(writer_.lastBaseline, 1000);
-    // d = 1000, g = 760: three fillers (639 twips), then 240 + 121.
-    EXPECT_EQ(Body(), kFiller + "\\fs18\\cf0\\par" + kFiller + "\\fs18\\cf0\\par" + kFiller +
-                          "\\fs18\\cf0\\par\\pard\\li0\\ri-12291\\sl-361\\slmult0 {Hello}\\par");
+    CPage page = EmptyPage(kPageWidth, kPageHeight);
+    page.blocks.emplace_back().columns.push_back(
+        Column({FlowRun("Hello", 0, 1000), FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300),
+                FlowRun("same", 1440, 1300)}));
+    // d = 1000, g = 760: three fillers (639 twips), then 240 + 121. Line
+    // paragraphs reach a page width beyond their column (12241 + 50 twips),
+    // so that a line the reader sets wider than the PDF does not wrap.
+    EXPECT_EQ(Printed(page), kFiller + "\\fs18\\cf0\\par" + kFiller + "\\fs18\\cf0\\par" + kFiller +
+                                 "\\fs18\\cf0\\par\\pard\\li0\\ri-12291\\sl-361\\slmult0 {Hello}\\par"
+                                 "\\pard\\li1440\\ri-12291\\sl-200\\slmult0 {next}\\par"
+                                 "\\pard\\li1440\\ri-12291\\sl-100\\slmult0 {close}\\par"
+                                 "\\pard\\li1440\\ri-12291\\sl-1\\slmult0 {same}\\par");
 }
 
-TEST_F(FlowColumnsTest, NextAndCloseLines)
+TEST(FlowColumns, OnlyLaterBlocksStartWithAContinuousSectionBreak)
 {
-    writer_.lastBaseline = 1000;
-    writer_.inColumnSection = 1;  // no section break in front
-    // A close line (100 twips below, less than 0.75 of its 240) advances
-    // exactly its distance, so that the lines after it keep their baselines;
-    // a run on the same baseline advances the least step.
-    CRunColumn column = Column({FlowRun("next", 1440, 1200), FlowRun("close", 1440, 1300),
-                                FlowRun("same", 1440, 1300), FlowRun("after", 1440, 1540)});
-    ASSERT_EQ(WriteFlowColumn(column, 0), 0);
-    EXPECT_EQ(Body(), "\\pard\\li1440\\ri-12291\\sl-200\\slmult0 {next}\\par"
-                      "\\pard\\li1440\\ri-12291\\sl-100\\slmult0 {close}\\par"
-                      "\\pard\\li1440\\ri-12291\\sl-1\\slmult0 {same}\\par"
-                      "\\pard\\li1440\\ri-12291\\sl-239\\slmult0 {after}\\par");
-    EXPECT_EQ(writer_.lastBaseline, 1540);
-}
-
-TEST_F(FlowColumnsTest, PlotOfCloseLinesAdvancesNoMoreThanThePdf)
-{
-    // Forty lines 40 twips apart (a plot drawn with text): together they
-    // advance exactly the PDF's 1600 twips; written 0.75 of a line each they
-    // would have taken 7200 and pushed the page over its end.
-    writer_.lastBaseline = 1000;
-    writer_.inColumnSection = 1;
-    RunList runs;
-    for (int i = 1; i <= 40; ++i)
-        runs.push_back(FlowRun(".", 1440 + 10 * i, 1000 + 40 * i));
-    ASSERT_EQ(WriteFlowColumn(Column(runs), 0), 0);
-    EXPECT_EQ(writer_.lastBaseline, 2600);
-    const std::string body = Body();
-    size_t spacings = 0;
-    for (size_t at = body.find("\\sl-40\\"); at != std::string::npos; at = body.find("\\sl-40\\", at + 1))
-        ++spacings;
-    EXPECT_EQ(spacings, 40u);
-}
-
-TEST_F(FlowColumnsTest, LineExactlyOneLineHeightBelowHasNoFiller)
-{
-    writer_.lastBaseline = 1000;
-    writer_.inColumnSection = 1;
-    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("a", 0, 1240), FlowRun("b", 0, 1481)}), 0), 0);
-    // 240 is still a next line; 241 is one twip farther: no filler, spacing 241.
-    EXPECT_EQ(Body(), "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {a}\\par"
-                      "\\pard\\li0\\ri-12291\\sl-241\\slmult0 {b}\\par");
-}
-
-TEST_F(FlowColumnsTest, IndentIsRelativeToTheColumnBoundary)
-{
-    writer_.lastBaseline = 760;
-    writer_.inColumnSection = 1;
-    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("x", 6500, 1000)}, 6000), 6000), 0);
-    EXPECT_EQ(Body(), "\\pard\\li500\\ri-12291\\sl-240\\slmult0 {x}\\par");
-}
-
-// A baseline above the last one must never give a negative or shrinking
-// spacing: the line follows at its own height.
-TEST_F(FlowColumnsTest, LineAboveTheLastBaselineAdvancesTheLeastStep)
-{
-    // Flowing text cannot go back up: the line follows one twip down, and the
-    // next line is measured from where that one stands.
-    writer_.lastBaseline = 8000;
-    writer_.inColumnSection = 1;
-    ASSERT_EQ(WriteFlowColumn(Column({FlowRun("up", 0, 5200), FlowRun("on", 0, 8241)}), 0), 0);
-    std::string body = Body();
-    EXPECT_EQ(body, "\\pard\\li0\\ri-12291\\sl-1\\slmult0 {up}\\par"
-                    "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {on}\\par");
-    EXPECT_EQ(body.find("\\sl--"), std::string::npos);
-    EXPECT_EQ(writer_.lastBaseline, 8241);
-}
-
-TEST_F(FlowColumnsTest, OnlyLaterBlocksStartWithAContinuousSectionBreak)
-{
+    CPage page = EmptyPage(kPageWidth, kPageHeight);
     CRunBlock first, second;
     first.columns.push_back(Column({FlowRun("one", 0, 1000)}));
     second.columns.push_back(Column({FlowRun("two", 0, 1240)}));
     second.id = 1;
-    page_.blocks = {first, second};
-    ASSERT_EQ(WriteBlocks(), 0);
-    std::string body = Body();
+    page.blocks = {first, second};
+    std::string body = Printed(page);
     EXPECT_EQ(body.rfind("\\sbknone"), body.find("\\sbknone"));
     EXPECT_EQ(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri-12291\\sl-240\\slmult0 {two}\\par"),
               body.find("{one}\\par") + 9);
     EXPECT_EQ(body.substr(0, 8), "\\pard\\li");
 }
 
-TEST_F(FlowColumnsTest, TwoColumnBlockIsDeclaredWithItsWidths)
+TEST(FlowColumns, TwoColumnBlockIsDeclaredWithItsWidths)
 {
+    CPage page = EmptyPage(kPageWidth, kPageHeight);
     RunList runs = {FlowRun("L0", 1000, 1000), FlowRun("R0", 6000, 1000),
                     FlowRun("L1", 1000, 1240), FlowRun("R1", 6000, 1240)};
-    BuildBlocks(runs, kPageWidth, page_.blocks);
-    ASSERT_EQ(page_.blocks.size(), 1u);
-    ASSERT_EQ(WriteBlocks(), 0);
-    EXPECT_EQ(writer_.lastBaseline, 1240);
+    BuildBlocks(runs, kPageWidth, page.blocks);
+    ASSERT_EQ(page.blocks.size(), 1u);
     std::string column1 = "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li1000\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
@@ -205,12 +119,13 @@ TEST_F(FlowColumnsTest, TwoColumnBlockIsDeclaredWithItsWidths)
                           "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par"
                           "\\pard\\li0\\ri-12291\\sl-361\\slmult0 {R0}\\par"
                           "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {R1}\\par";
-    EXPECT_EQ(Body(), "\\cols2\\colno1\\colw5999\\colsr-0\\colno2\\colw6241\\colsr-0" + column1 +
-                          "\\column" + column2);
+    EXPECT_EQ(Printed(page), "\\cols2\\colno1\\colw5999\\colsr-0\\colno2\\colw6241\\colsr-0" + column1 +
+                                 "\\column" + column2);
 }
 
-TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
+TEST(FlowColumns, LaterColumnSectionStartsAtThePreviousBaseline)
 {
+    CPage page = EmptyPage(kPageWidth, kPageHeight);
     CRunBlock heading, columns;
     heading.columns.push_back(Column({FlowRun("head", 0, 1000)}));
     columns.id = 1;
@@ -222,9 +137,8 @@ TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
     CRunBlock after;
     after.id = 2;
     after.columns.push_back(Column({FlowRun("tail", 0, 1720)}));
-    page_.blocks = {heading, columns, after};
-    ASSERT_EQ(WriteBlocks(), 0);
-    std::string body = Body();
+    page.blocks = {heading, columns, after};
+    std::string body = Printed(page);
     size_t section = body.find("\\pard\\sect\\sectd\\sbknone\\cols2\\colno1\\colw5999");
     ASSERT_NE(section, std::string::npos);
     // Both columns continue from the heading's baseline 1000.
@@ -233,36 +147,41 @@ TEST_F(FlowColumnsTest, LaterColumnSectionStartsAtThePreviousBaseline)
     // The block after the section continues from its end baseline, one column again.
     EXPECT_NE(body.find("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri-12291\\sl-240\\slmult0 {tail}\\par"),
               std::string::npos);
-    EXPECT_EQ(writer_.lastBaseline, 1720);
 }
 
-TEST_F(FlowColumnsTest, EmptyBlockListWritesNothing)
+TEST(FlowColumns, EmptyBlockListWritesNothing)
 {
-    ASSERT_EQ(WriteBlocks(), 0);
-    EXPECT_EQ(Body(), "");
+    EXPECT_EQ(Printed(EmptyPage(kPageWidth, kPageHeight)), "");
 }
 
-TEST_F(FlowColumnsTest, RightToLeftLinesKeepTheirRightEndAndAreStoredInReadingOrder)
+TEST(FlowColumns, RightToLeftLinesKeepTheirRightEndAndAreStoredInReadingOrder)
 {
-    writer_.lastBaseline = 1000;
-    writer_.inColumnSection = 1;
     // Drawn left to right: bet, alef (the word alef-bet). A Hebrew line and a
     // Latin line with that word, in a first column 5999 twips wide and in the
     // page's last column, which reaches to the paper's edge (50 twips beyond
-    // the page width).
+    // the page width), under a heading at 1000.
+    CPage page = EmptyPage(kPageWidth, kPageHeight);
     const std::string drawn = "\\u1489x\\u1488x";
-    CRunColumn first = Column({FlowRun(drawn, 1000, 1240)}, 0);  // right 4000
-    first.width = 5999;
-    CRunColumn last = Column({FlowRun(drawn, 6000, 1480), FlowRun("ab " + drawn, 6000, 1720)}, 6000);  // right 9000
-    last.width = kPageWidth - 6000;
-    ASSERT_EQ(WriteFlowColumn(first, 0), 0);
-    ASSERT_EQ(WriteFlowColumn(last, 6000), 0);
+    CRunBlock heading, columns;
+    heading.columns.push_back(Column({FlowRun("head", 0, 1000)}));
+    columns.id = 1;
+    columns.columns.push_back(Column({FlowRun(drawn, 1000, 1240)}, 0));  // right 4000
+    columns.columns[0].width = 5999;
+    columns.columns.push_back(Column({FlowRun(drawn, 6000, 1240), FlowRun("ab " + drawn, 6000, 1480)}, 6000));
+    columns.columns[1].width = kPageWidth - 6000;  // right 9000
+    columns.endBaseline = 1480;
+    page.blocks = {heading, columns};
     // Each stretch states the run's style, once for left-to-right script and
     // once after \\rtlch; the paragraph mark keeps the style outside.
     const std::string style = "\\fs24\\cf0\\f1\\charscalex100";
     const std::string hebrew = "{" + style + "\\rtlch\\u1488x\\u1489x}";
-    EXPECT_EQ(Body(), "\\pard\\rtlpar\\qr\\li1999\\ri0\\sl-240\\slmult0 " + hebrew + style + "\\par" +
-                          "\\pard\\rtlpar\\qr\\li3291\\ri0\\sl-240\\slmult0 " + hebrew + style + "\\par" +
-                          "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {" + style + "\\rtlch" + style + "\\ltrch ab }" +
-                          hebrew + style + "\\par");
+    const std::string body = Printed(page);
+    const std::string columnStart = "\\pard\\sect\\sectd\\sbknone\\cols2\\colno1\\colw5999\\colsr-0\\colno2\\colw6241\\colsr-0";
+    const size_t at = body.find(columnStart);
+    ASSERT_NE(at, std::string::npos) << body;
+    EXPECT_EQ(body.substr(at + columnStart.size()),
+              "\\pard\\rtlpar\\qr\\li1999\\ri0\\sl-240\\slmult0 " + hebrew + style + "\\par" +
+                  "\\column\\pard\\rtlpar\\qr\\li3291\\ri0\\sl-240\\slmult0 " + hebrew + style + "\\par" +
+                  "\\pard\\li0\\ri-12291\\sl-240\\slmult0 {" + style + "\\rtlch" + style + "\\ltrch ab }" + hebrew +
+                  style + "\\par");
 }

@@ -37,12 +37,13 @@ protected:
     int Write()
     {
         page.frameStacks = PlanFrameStacks(page.lineRuns);
-        return writer.WriteFramedText(page);
+        PlanPlaces(page);
+        return writer.PrintPage(page);
     }
     std::string Body()
     {
-        EXPECT_EQ(writer.FinishDocument(), 0);
-        return BodyOf(ReadWholeFile(path));
+        EXPECT_EQ(writer.Finish(), 0);
+        return PageTextOf(ReadWholeFile(path));
     }
     CRtfWriter writer;
     std::string path;

@@ -56,14 +56,12 @@ protected:
         page.picturePath = picture;
         page.blocks.clear();
         page.frameStacks.clear();
-        for (CTextRun& run : page.lineRuns)
-            run.placed = 0;
         LayOutPage(page);
         return writer.PrintPage(page);
     }
     std::string Body()
     {
-        EXPECT_EQ(writer.FinishDocument(), 0);
+        EXPECT_EQ(writer.Finish(), 0);
         return BodyOf(ReadWholeFile(path));
     }
     std::string Picture(const std::string& bytes)
@@ -158,7 +156,6 @@ TEST_F(PageSections, FlowPageWritesBoxesThenUpThenDownThenTheLines)
     page.boxRuns.push_back(LineRun(100, 500, "B", RunKind::Box));
     page.lineRuns.push_back(LineRun(1440, 1000, "Line"));
     ASSERT_EQ(Print(1, ""), 0);
-    EXPECT_EQ(writer.lastBaseline, 0);
     const std::string body = Body();
     const size_t b = body.find("{\\sv 0}}{\\sp{\\sn WrapText}");
     const size_t u = body.find("{\\sv 2}}{\\sp{\\sn WrapText}");

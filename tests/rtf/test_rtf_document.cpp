@@ -25,7 +25,7 @@ TEST(RtfDocument, EmptyDocumentHasArialAndTheThreeColours)
     CRtfWriter writer;
     const std::string path = MakeTempPath();
     ASSERT_TRUE(writer.OpenDocument(path));
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     EXPECT_EQ(ReadWholeFile(path), kEmptyDocument);
 }
 
@@ -39,7 +39,7 @@ TEST(RtfDocument, FontNumbersAreDenseAndCaseSensitive)
     EXPECT_EQ(writer.FontIndex("times new roman"), 3);
     EXPECT_EQ(writer.FontIndex("Times New Roman"), 2);
     EXPECT_EQ(writer.FontIndex(""), 4);
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     const std::string document = ReadWholeFile(path);
     // Each face with its family, pitch, PANOSE and the face that stands in
     // for it; a face of unknown kind (the empty name) as the plain entry.
@@ -63,7 +63,7 @@ TEST(RtfDocument, FontTableTellsTheKindOfEveryFace)
     writer.FontIndex("Monotype Corsiva");
     writer.FontIndex("Wingdings");
     writer.FontIndex("Some Mono Face");
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     const std::string document = ReadWholeFile(path);
     EXPECT_NE(document.find("{\\f2\\fmodern\\fcharset0\\fprq1{\\*\\panose 02070309020205020404}\\cpg1252 "
                             "Courier New{\\*\\falt Liberation Mono};}"),
@@ -87,7 +87,7 @@ TEST(RtfDocument, FaceNamesCannotInjectIntoTheFontTable)
     EXPECT_EQ(writer.FontIndex("A{par}"), hostile);
     EXPECT_EQ(writer.FontIndex("Apar"), hostile);
     EXPECT_EQ(writer.FontIndex("Other"), 3);
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     const std::string document = ReadWholeFile(path);
     EXPECT_NE(document.find("{\\f2\\fnil\\fcharset0\\cpg1252 Apar;}{\\f3\\fnil\\fcharset0\\cpg1252 Other;}}"),
               std::string::npos)
@@ -117,7 +117,7 @@ TEST(RtfDocument, ColoursReuseTheirNumbersAndLateColoursAreListed)
     EXPECT_EQ(writer.ColorIndex(0x00336699), 3);  // first used on page 5
     ASSERT_EQ(writer.PrintPage(page), 0);
     EXPECT_EQ(writer.ColorIndex(0x00336699), 3);
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     EXPECT_NE(ReadWholeFile(path).find("{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;"
                                        "\\red0\\green0\\blue255;\\red153\\green102\\blue51;}"),
               std::string::npos);
@@ -133,10 +133,10 @@ TEST(RtfDocument, BodyFollowsTheHeaderAndBothFilesGoAwayWithTheWriter)
         ASSERT_TRUE(writer.OpenDocument(path));
         bodyPath = writer.BodyPath();
         EXPECT_TRUE(std::filesystem::exists(bodyPath));
-        ASSERT_EQ(writer.WriteBody("\\pard hello"), 0);
-        ASSERT_EQ(writer.FinishDocument(), 0);
+        ASSERT_EQ(writer.PrintPage(EmptyPage(1000, 2000)), 0);
+        ASSERT_EQ(writer.Finish(), 0);
         const std::string document = ReadWholeFile(path);
-        EXPECT_EQ(BodyOf(document), "\\pard hello");
+        EXPECT_EQ(BodyOf(document), "\\jexpand\\viewkind1\\viewscale100\\paperw1050\\paperh2100\\margl0\\margr0\\margt0\\margb0");
         EXPECT_EQ(document.find('\n'), std::string::npos);
         EXPECT_EQ(document.substr(document.size() - 5), "\\par}");
     }
@@ -149,14 +149,20 @@ TEST(RtfDocument, LargeBodiesAreCopiedWhole)
     CRtfWriter writer;
     const std::string path = MakeTempPath();
     ASSERT_TRUE(writer.OpenDocument(path));
-    std::string expected;
-    for (int i = 0; i < 40000; ++i) {
-        std::string piece = "\\par " + std::to_string(i);
-        expected += piece;
-        ASSERT_EQ(writer.WriteBody(piece), 0);
+    // Pages of growing sizes: several copy chunks' worth, each page's size
+    // in its place.
+    constexpr int kPages = 3000;
+    for (int i = 0; i < kPages; ++i)
+        ASSERT_EQ(writer.PrintPage(EmptyPage(1000 + i, 2000)), 0);
+    ASSERT_EQ(writer.Finish(), 0);
+    const std::string body = BodyOf(ReadWholeFile(path));
+    EXPECT_GT(body.size(), 3u * 64 * 1024);
+    size_t at = 0;
+    for (int i = 0; i < kPages; ++i) {
+        at = body.find("\\paperw" + std::to_string(1050 + i) + "\\", at);
+        ASSERT_NE(at, std::string::npos) << i;
     }
-    ASSERT_EQ(writer.FinishDocument(), 0);
-    EXPECT_EQ(BodyOf(ReadWholeFile(path)), expected);
+    EXPECT_EQ(body.substr(body.size() - 39), "\\paperh2100\\margl0\\margr0\\margt0\\margb0");
 }
 
 TEST(RtfDocument, UncreatableFileIsReportedWithTheSystemText)
@@ -204,8 +210,8 @@ TEST(RtfDocument, FullDiskComesBackAsErrno)
     {
         CRtfWriter writer;
         ASSERT_TRUE(writer.OpenDocument(link));
-        ASSERT_EQ(writer.WriteBody(std::string(1000, 'x')), 0);
-        EXPECT_EQ(writer.FinishDocument(), ENOSPC);
+        ASSERT_EQ(writer.PrintPage(EmptyPage(1000, 2000)), 0);
+        EXPECT_EQ(writer.Finish(), ENOSPC);
     }
     EXPECT_FALSE(std::filesystem::is_symlink(link));
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
@@ -317,7 +323,7 @@ void WriteTwoPages(bool flowMode, const std::string& picture, const std::string&
     CollectUpward(items, u"Sideways", 700, 600);
     page.number = 2;
     ASSERT_EQ(PrintItems(writer, page, items), 0);
-    ASSERT_EQ(writer.FinishDocument(), 0);
+    ASSERT_EQ(writer.Finish(), 0);
     std::filesystem::copy_file(writer.RtfPath(), target, std::filesystem::copy_options::overwrite_existing);
 }
 

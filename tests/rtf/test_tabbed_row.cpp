@@ -10,7 +10,6 @@
 #include "platform/temp_path.h"
 #include "rtf/rtf_test_support.h"
 #include "rtf/rtf_writer.h"
-#include "rtf/tabbed_row.h"
 
 using namespace rtftest;
 
@@ -47,21 +46,6 @@ CRunBlock Row(std::vector<CTextRun> cells)
     return block;
 }
 
-class TabbedRowText : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(writer.OpenDocument(path)); }
-    std::string Text(const CRunBlock& block, int32_t origin, CTextRun* line = nullptr)
-    {
-        std::string text;
-        CTextRun made = TabbedLine(block, origin, writer, text);
-        if (line)
-            *line = made;
-        return text;
-    }
-    std::string path = MakeTempPath();
-    CRtfWriter writer;
-};
-
 TEST(TabbedRow, OnlyOneLineOnOneBaselineWithRoomBeforeEachTabFits)
 {
     EXPECT_TRUE(FitsOneTabbedLine(Row({Cell("a", 720, 2000, 1000), Cell("b", 2060, 3000, 1000)})));
@@ -95,27 +79,28 @@ TEST(TabbedRow, MarkingSetsTheFlagOnRowsOnly)
     EXPECT_FALSE(blocks[1].tabbedLine);
 }
 
-TEST_F(TabbedRowText, EveryRunStandsAtATabStopOnItsLeftEdge)
+TEST(TabbedRowText, EveryRunStandsAtATabStopOnItsLeftEdge)
 {
-    CTextRun line;
-    const std::string text =
-        Text(Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000, 340), Cell("c", 6000, 7000, 1000)}), 0,
-             &line);
-    EXPECT_EQ(text, "\\tx720\\tx3000\\tx6000{\\fs24\\tab}" + FlowPiece("a") + "{\\fs34\\tab}" + FlowPiece("b", 34) +
-                        "{\\fs24\\tab}" + FlowPiece("c"));
-    EXPECT_EQ(line.left, 0);
-    EXPECT_EQ(line.right, 7000);
-    EXPECT_EQ(line.bottom, 1000);
-    EXPECT_EQ(line.top, 1000 - 340);
-    EXPECT_EQ(line.lineHeight, 340u);
-    EXPECT_EQ(line.size, 340);
+    CPage page = EmptyPage(12241, 15841);
+    page.blocks = {Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000, 340), Cell("c", 6000, 7000, 1000)})};
+    MarkTabbedLines(page.blocks);
+    // The tallest run's line height (340) decides the fillers from the top:
+    // 660 over it, three fillers and 340 + 21.
+    const std::string filler = "\\pard\\li0\\ri0\\sl-213\\slmult0 \\fs18\\cf0\\par";
+    EXPECT_EQ(PrintedPageText(page), filler + filler + filler + "\\pard\\li0\\ri-12291\\sl-361\\slmult0 \\tx720\\tx3000\\tx6000{\\fs24\\tab}" +
+                                         FlowPiece("a") + "{\\fs34\\tab}" + FlowPiece("b", 34) + "{\\fs24\\tab}" +
+                                         FlowPiece("c") + "\\par");
     // A run on the origin itself needs no tab: one there would skip to the
     // next stop.
-    EXPECT_EQ(Text(Row({Cell("a", 0, 2000, 1000), Cell("b", 3000, 4000, 1000)}), 0),
-              "\\tx3000" + FlowPiece("a") + "{\\fs24\\tab}" + FlowPiece("b"));
+    page.blocks = {Row({Cell("a", 0, 2000, 1000), Cell("b", 3000, 4000, 1000)})};
+    MarkTabbedLines(page.blocks);
+    const std::string text = PrintedPageText(page);
+    EXPECT_NE(text.find("\\slmult0 \\tx3000" + FlowPiece("a") + "{\\fs24\\tab}" + FlowPiece("b") + "\\par"),
+              std::string::npos)
+        << text;
 }
 
-TEST_F(TabbedRowText, BlocksOfRowsAreWrittenWithoutColumnSections)
+TEST(TabbedRowText, BlocksOfRowsAreWrittenWithoutColumnSections)
 {
     CPage page = EmptyPage(12241, 15841);
     CRunBlock first = Row({Cell("a", 720, 2000, 1000), Cell("b", 3000, 4000, 1000)});
@@ -123,18 +108,15 @@ TEST_F(TabbedRowText, BlocksOfRowsAreWrittenWithoutColumnSections)
     second.id = 1;
     page.blocks = {first, second};
     MarkTabbedLines(page.blocks);
-    ASSERT_EQ(writer.WriteBlocks(page), 0);
-    EXPECT_EQ(writer.lastBaseline, 1240);
-    ASSERT_EQ(writer.FinishDocument(), 0);
-    const std::string body = BodyOf(ReadWholeFile(path));
+    const std::string body = PrintedPageText(page);
     EXPECT_EQ(body.find("\\cols"), std::string::npos) << body;
     EXPECT_EQ(body.find("\\column"), std::string::npos) << body;
     // The second row follows the first one line height lower, set from the
-    // page's left edge.
+    // page's left edge, in a section that continues on the page.
     // (Its right indent reaches past the page so that the line cannot wrap.)
     const size_t row = body.find("\\sl-240\\slmult0 \\tx720\\tx3000{\\fs24\\tab}" + FlowPiece("c"));
     ASSERT_NE(row, std::string::npos) << body;
-    EXPECT_EQ(body.rfind("\\pard\\li0\\ri-", row), body.rfind("\\pard", row)) << body;
+    EXPECT_EQ(body.rfind("\\pard\\sect\\sectd\\sbknone\\pard\\li0\\ri-", row), body.rfind("\\pard", row) - 24) << body;
 }
 
 }  // namespace

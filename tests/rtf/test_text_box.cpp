@@ -30,7 +30,7 @@ protected:
     }
     std::string Body()
     {
-        EXPECT_EQ(writer.FinishDocument(), 0);
+        EXPECT_EQ(writer.Finish(), 0);
         return BodyOf(ReadWholeFile(path));
     }
     CRtfWriter writer;
@@ -39,11 +39,13 @@ protected:
 
 TEST_F(TextBoxes, HorizontalBoxGrowsToTheRight)
 {
-    CTextRun run = BoxRun(1440, 1200, 2880, 1440, 240);
-    ASSERT_EQ(writer.WriteTextBox(run, TextFlow::Horizontal), 0);
-    EXPECT_EQ(run.right, 2880);  // the run itself is left as it was
-    EXPECT_EQ(Body(),
-              "{\\shp{\\*\\shpinst\\shpleft1440\\shptop1200\\shpright3120\\shpbottom1440"
+    CPage page = EmptyPage(12241, 15841);
+    page.boxRuns = {BoxRun(1440, 1200, 2880, 1440, 240)};
+    const std::string text = PrintedPageText(page);
+    EXPECT_EQ(page.boxRuns[0].right, 2880);  // the run itself is left as it was
+    // The shapes' own paragraph, of an exact twip, comes first.
+    EXPECT_EQ(text,
+              "\\pard\\sl-1\\slmult0 {\\shp{\\*\\shpinst\\shpleft1440\\shptop1200\\shpright3120\\shpbottom1440"
               "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\\shplid26831"
               "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFlipH}{\\sv 0}}{\\sp{\\sn fFlipV}{\\sv 0}}"
               "{\\sp{\\sn fFilled}{\\sv 0}}{\\sp{\\sn fLine}{\\sv 0}}{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
@@ -56,11 +58,10 @@ TEST_F(TextBoxes, HorizontalBoxGrowsToTheRight)
 
 TEST_F(TextBoxes, VerticalBoxesGrowAlongTheirText)
 {
-    CTextRun up = BoxRun(1000, 5000, 1300, 8000, 300);
-    ASSERT_EQ(writer.WriteTextBox(up, TextFlow::Upward), 0);
-    CTextRun down = BoxRun(2000, 5000, 2300, 8000, 300);
-    ASSERT_EQ(writer.WriteTextBox(down, TextFlow::Downward), 0);
-    const std::string body = Body();
+    CPage page = EmptyPage(12241, 15841);
+    page.upRuns = {BoxRun(1000, 5000, 1300, 8000, 300)};
+    page.downRuns = {BoxRun(2000, 5000, 2300, 8000, 300)};
+    const std::string body = PrintedPageText(page);
     EXPECT_NE(body.find("\\shpleft1000\\shptop4700\\shpright1300\\shpbottom8000"), std::string::npos);
     EXPECT_NE(body.find("{\\sv 2}}{\\sp{\\sn WrapText}"), std::string::npos);
     EXPECT_NE(body.find("\\shpleft2000\\shptop5000\\shpright2300\\shpbottom8300"), std::string::npos);
