@@ -76,11 +76,13 @@ std::string DocumentRelationshipsXml(const std::vector<std::pair<std::string, st
 std::string StylesXml()
 {
     // Paragraphs without space around them and single line spacing unless
-    // they say otherwise; 12-point Arial as the default text.
+    // they say otherwise; 12-point Arial as the default text, kerned at every
+    // size as readers set RTF text: unkerned, a line comes out wider in the
+    // .docx than in the RTF of the same page.
     return std::string(kXmlDeclaration) + "<w:styles xmlns:w=\"" + kWordNamespace +
            "\"><w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii=\"" + kDefaultFace + "\" w:hAnsi=\"" +
            kDefaultFace + "\" w:eastAsia=\"" + kDefaultFace + "\" w:cs=\"" + kDefaultFace +
-           "\"/><w:color w:val=\"000000\"/><w:sz w:val=\"24\"/><w:szCs w:val=\"24\"/></w:rPr></w:rPrDefault>"
+           "\"/><w:kern w:val=\"1\"/><w:color w:val=\"000000\"/><w:sz w:val=\"24\"/><w:szCs w:val=\"24\"/></w:rPr></w:rPrDefault>"
            "<w:pPrDefault><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
            "</w:pPr></w:pPrDefault></w:docDefaults>"
            "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
