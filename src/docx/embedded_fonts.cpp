@@ -79,20 +79,8 @@ int CFontEmbedder::StoreFonts(CZipPackage& zip)
         CEmbeddedFamilyEntry entry;
         entry.name = family.name;
         entry.altFace = face;
-        // The family's glyphs: one per code its cmap uses, in code order.
         CFontBuildRequest request;
-        request.program = font.program ? font.program->data() : nullptr;
-        request.programSize = font.program ? font.program->size() : 0;
-        request.familyName = family.name;
-        std::map<uint32_t, uint32_t> glyphOfCode;
-        for (const auto& [cp, code] : family.cmap) {
-            auto [it, inserted] = glyphOfCode.emplace(code, uint32_t(request.glyphs.size()));
-            if (inserted) {
-                const CFontCode& c = font.codes.at(code);
-                request.glyphs.push_back({c.glyph, c.width, c.inked});
-            }
-            request.cmap.emplace_back(uint32_t(cp), it->second);
-        }
+        fonts.FamilyRequest(familyIndex, request);
         bool failed = false;
         for (int slot = 0; slot < 4 && !failed; ++slot) {
             if (!family.slots[slot]) continue;

@@ -1,7 +1,9 @@
 #include "fonts/document_fonts.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "fonts/font_builder.h"
 #include "fonts/program_face.h"
 
 namespace {
@@ -89,20 +91,50 @@ int CDocumentFonts::PlaceGlyph(int font, uint32_t code, const std::u32string& te
             // Another glyph has this text here: the next plane.
         }
     }
-    // A ligature: its text is shown by its letters, which the font must have.
-    if (f.families.empty()) NewFamily(font, 0);
-    CEmbedFamily& fam = families_[size_t(f.families[0])];
-    std::vector<std::pair<char32_t, uint32_t>> added;
-    for (char32_t cp : text) {
-        if (fam.cmap.count(cp)) continue;
-        auto av = f.available.find(cp);
-        if (av == f.available.end()) return -1;
-        auto letter = f.codes.find(av->second);
-        if (letter == f.codes.end() || !letter->second.usable) return -1;
-        added.emplace_back(cp, av->second);
+    // A ligature: its text is shown by the font's letters where it has them;
+    // a letter it has not gets a stand-in, and the ligature glyph is drawn
+    // for the letters through the font's ligature feature.
+    if (text.size() > kMostLigatureLetters) return -1;
+    const double ligatureWidth = it->second.width;
+    for (size_t plane = 0;; ++plane) {
+        if (plane == f.families.size()) NewFamily(font, int(plane));
+        const int familyIndex = f.families[plane];
+        CEmbedFamily& fam = families_[size_t(familyIndex)];
+        if (auto lig = fam.ligatures.find(text); lig != fam.ligatures.end()) {
+            if (lig->second == code) return familyIndex;
+            continue;  // another glyph stands for these letters here
+        }
+        std::vector<std::pair<char32_t, uint32_t>> added;
+        bool missing = false;
+        for (char32_t cp : text) {
+            if (fam.cmap.count(cp)) continue;
+            auto av = f.available.find(cp);
+            auto letter = av == f.available.end() ? f.codes.end() : f.codes.find(av->second);
+            if (letter != f.codes.end() && letter->second.usable)
+                added.emplace_back(cp, av->second);
+            else
+                missing = true;
+        }
+        if (missing && fam.ligatures.size() >= kMostFamilyLigatures) return -1;
+        for (const auto& [cp, c] : added) fam.cmap.emplace(cp, c);
+        if (!missing) return familyIndex;
+        fam.ligatures.emplace(text, code);
+        // Stand-ins share what the present letters leave of the ligature's
+        // width, so the letters measure what the ligature draws.
+        double rest = ligatureWidth;
+        size_t newLetters = 0;
+        for (char32_t cp : text) {
+            double advance = 0;
+            if (Advance(familyIndex, cp, advance))
+                rest -= advance;
+            else
+                ++newLetters;
+        }
+        const double share = newLetters ? std::max(0.0, rest / double(newLetters)) : 0.0;
+        for (char32_t cp : text)
+            if (!fam.cmap.count(cp)) fam.standIns.emplace(cp, share);
+        return familyIndex;
     }
-    for (const auto& [cp, c] : added) fam.cmap.emplace(cp, c);
-    return f.families[0];
 }
 
 void CDocumentFonts::UseSlot(int family, bool bold, bool italic)
@@ -116,12 +148,88 @@ bool CDocumentFonts::Advance(int family, char32_t cp, double& advance) const
     if (family < 0 || family >= int(families_.size())) return false;
     const CEmbedFamily& fam = families_[size_t(family)];
     auto it = fam.cmap.find(cp);
-    if (it == fam.cmap.end()) return false;
+    if (it == fam.cmap.end()) {
+        auto standIn = fam.standIns.find(cp);
+        if (standIn == fam.standIns.end()) return false;
+        advance = standIn->second;
+        return true;
+    }
     const CDocumentFont& f = fonts_[size_t(fam.font)];
     auto code = f.codes.find(it->second);
     if (code == f.codes.end()) return false;
     advance = code->second.width;
     return true;
+}
+
+void CDocumentFonts::FamilyRequest(int family, CFontBuildRequest& request) const
+{
+    request.glyphs.clear();
+    request.cmap.clear();
+    request.ligatures.clear();
+    if (family < 0 || family >= int(families_.size())) return;
+    const CEmbedFamily& fam = families_[size_t(family)];
+    const CDocumentFont& font = fonts_[size_t(fam.font)];
+    request.program = font.program ? font.program->data() : nullptr;
+    request.programSize = font.program ? font.program->size() : 0;
+    request.familyName = fam.name;
+    // One glyph per code, in the order the codes are first met.
+    std::map<uint32_t, uint32_t> glyphOfCode;
+    auto glyphOf = [&](uint32_t code, uint32_t& glyph) {
+        auto known = glyphOfCode.find(code);
+        if (known == glyphOfCode.end()) {
+            auto c = font.codes.find(code);
+            if (c == font.codes.end()) return false;
+            known = glyphOfCode.emplace(code, uint32_t(request.glyphs.size())).first;
+            request.glyphs.push_back({c->second.glyph, c->second.width, c->second.inked});
+        }
+        glyph = known->second;
+        return true;
+    };
+    for (const auto& [cp, code] : fam.cmap)
+        if (uint32_t glyph = 0; glyphOf(code, glyph)) request.cmap.emplace_back(uint32_t(cp), glyph);
+    std::map<char32_t, uint32_t> standInGlyph;
+    for (const auto& [text, code] : fam.ligatures) {
+        CBuildLigature lig;
+        bool needsStandIn = false;
+        for (char32_t cp : text) {
+            uint32_t glyph = 0;
+            if (auto letter = fam.cmap.find(cp); letter != fam.cmap.end() && glyphOf(letter->second, glyph)) {
+                lig.components.push_back(glyph);
+                continue;
+            }
+            auto [standIn, inserted] = standInGlyph.emplace(cp, uint32_t(request.glyphs.size()));
+            if (inserted) {
+                CBuildGlyph blank;
+                blank.blank = true;
+                if (auto a = fam.standIns.find(cp); a != fam.standIns.end()) blank.advance = a->second;
+                request.glyphs.push_back(blank);
+                request.cmap.emplace_back(uint32_t(cp), standIn->second);
+            }
+            lig.components.push_back(standIn->second);
+            needsStandIn = true;
+        }
+        // Letters that all came later show the ligature's text by themselves.
+        if (!needsStandIn || !glyphOf(code, lig.glyph)) continue;
+        request.ligatures.push_back(std::move(lig));
+    }
+    // For readers that apply no ligatures: a stand-in that belongs to one
+    // ligature alone draws it, moved back over the letters before it.
+    std::map<uint32_t, int> uses;
+    for (const CBuildLigature& lig : request.ligatures)
+        for (uint32_t c : lig.components)
+            if (request.glyphs[c].blank) ++uses[c];
+    for (const CBuildLigature& lig : request.ligatures) {
+        double before = 0;
+        for (uint32_t c : lig.components) {
+            CBuildGlyph& g = request.glyphs[c];
+            if (g.blank && uses[c] == 1) {
+                g.borrowFrom = lig.glyph;
+                g.borrowShift = before;
+                break;
+            }
+            before += g.advance;
+        }
+    }
 }
 
 std::string CDocumentFonts::FamilyName(int family) const

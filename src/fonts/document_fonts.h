@@ -12,6 +12,7 @@
 #include <vector>
 
 class CProgramFace;
+struct CFontBuildRequest;
 
 // Why a font is not embedded; kEmbeddable when it is.
 enum class FontEmbedding {
@@ -51,6 +52,13 @@ struct CEmbedFamily {
     int plane = 0;
     std::string name;                    // unique to the program, readable
     std::map<char32_t, uint32_t> cmap;   // code point -> character code of the font
+    // Ligatures with a letter the font had no glyph for when they were
+    // placed: text -> character code. Those whose letters are still missing
+    // at the end are drawn through the font's `liga` feature.
+    std::map<std::u32string, uint32_t> ligatures;
+    // Advances (thousandths of an em) of the stand-ins for such letters: the
+    // part of the ligature's width its present letters leave.
+    std::map<char32_t, double> standIns;
     bool slots[4] = {false, false, false, false};
 };
 
@@ -69,7 +77,9 @@ public:
 
     // The family that shows the glyph of `code` with `text`, making room for
     // it (a new plane when its text is taken); -1 when it cannot be shown by
-    // the font (its glyph is unusable, or a ligature's letters are missing).
+    // the font (its glyph is unusable, or a ligature is too long or one too
+    // many). A ligature's letters are the font's where it has them; else the
+    // ligature glyph is drawn for them.
     int PlaceGlyph(int font, uint32_t code, const std::u32string& text);
     // Marks a family's style slot as used.
     void UseSlot(int family, bool bold, bool italic);
@@ -79,6 +89,11 @@ public:
     // The advance (thousandths of an em) the family gives a code point; false
     // when the family does not have it.
     bool Advance(int family, char32_t cp, double& advance) const;
+
+    // What the builder needs for a family (not its style, program or name's
+    // checks): one glyph per code its cmap uses, stand-ins for letters only
+    // ligatures have, and those ligatures.
+    void FamilyRequest(int family, CFontBuildRequest& request) const;
 
     // The family to write for a run, or empty when the run keeps its face.
     std::string FamilyName(int family) const;
@@ -93,6 +108,11 @@ private:
 };
 
 CDocumentFonts& DocumentFonts();
+
+// Longest ligature text placed, and most ligatures drawn through one family's
+// GSUB: beyond them the run keeps its face.
+constexpr size_t kMostLigatureLetters = 16;
+constexpr size_t kMostFamilyLigatures = 1024;
 
 // FNV-1a over bytes, seeded: the family names' fingerprint.
 uint64_t FingerprintBytes(const uint8_t* data, size_t size, uint64_t seed = 1469598103934665603ull);

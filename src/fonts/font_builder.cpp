@@ -11,6 +11,7 @@
 #include FT_TYPE1_TABLES_H
 
 #include "fonts/font_tables.h"
+#include "fonts/gsub_table.h"
 #include "fonts/sfnt_writer.h"
 
 namespace {
@@ -27,6 +28,8 @@ constexpr int kSubunits = 64;
 constexpr FT_Int32 kLoadFlags = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_NO_AUTOHINT;
 // Points all glyphs of one font may have together.
 constexpr size_t kMostFontPoints = 8u << 20;
+// Farthest a stand-in may move the ligature it draws (font units).
+constexpr double kMostBorrowShift = 32767;
 
 struct LibraryCloser {
     void operator()(FT_Library lib) const { FT_Done_FreeType(lib); }
@@ -100,6 +103,21 @@ FontBuildResult BuildTrueTypeFont(const CFontBuildRequest& request, CBuiltFont& 
     if (request.glyphs.size() + 1 > kMostBuiltGlyphs) return FontBuildResult::TooManyGlyphs;
     for (const auto& [code, index] : request.cmap)
         if (index >= request.glyphs.size() || code > 0x10FFFF) return FontBuildResult::BadRequest;
+    // Output glyph ids are the request's indices + 1 (after .notdef).
+    std::vector<CLigatureRule> ligatureRules;
+    ligatureRules.reserve(request.ligatures.size());
+    for (const CBuildLigature& lig : request.ligatures) {
+        if (lig.glyph >= request.glyphs.size() || lig.components.size() < 2 ||
+            lig.components.size() > kMostLigatureComponents)
+            return FontBuildResult::BadRequest;
+        CLigatureRule rule;
+        rule.glyph = uint16_t(lig.glyph + 1);
+        for (uint32_t c : lig.components) {
+            if (c >= request.glyphs.size()) return FontBuildResult::BadRequest;
+            rule.components.push_back(uint16_t(c + 1));
+        }
+        ligatureRules.push_back(std::move(rule));
+    }
     if (!request.program || request.programSize == 0 || request.programSize > size_t(LONG_MAX))
         return FontBuildResult::Unreadable;
 
@@ -127,6 +145,7 @@ FontBuildResult BuildTrueTypeFont(const CFontBuildRequest& request, CBuiltFont& 
         CFontGlyph& built = glyphs[i + 1];
         const double advance = g.advance * em / kPdfWidthUnits;
         built.advance = uint16_t(std::isfinite(advance) ? std::clamp(std::lround(advance), 0l, 65535l) : 0);
+        if (g.blank) continue;
         if (g.sourceGlyph > uint32_t(INT32_MAX) || FT_Load_Glyph(rawFace, g.sourceGlyph, kLoadFlags))
             return FontBuildResult::GlyphMissing;
         if (rawFace->glyph->format != FT_GLYPH_FORMAT_OUTLINE) return FontBuildResult::NoOutlines;
@@ -141,6 +160,26 @@ FontBuildResult BuildTrueTypeFont(const CFontBuildRequest& request, CBuiltFont& 
         if (totalPoints > kMostFontPoints) return FontBuildResult::TooLarge;
     }
 
+    // Stand-ins that draw a ligature: its outline, moved to where the
+    // stand-in stands within it.
+    for (size_t i = 0; i < request.glyphs.size(); ++i) {
+        const CBuildGlyph& g = request.glyphs[i];
+        if (!g.blank || g.borrowFrom == kNoBorrowedGlyph) continue;
+        if (g.borrowFrom >= request.glyphs.size() || request.glyphs[g.borrowFrom].blank)
+            return FontBuildResult::BadRequest;
+        const double shift = g.borrowShift * em / kPdfWidthUnits;
+        if (!std::isfinite(shift) || std::fabs(shift) > kMostBorrowShift) return FontBuildResult::OutlineTooLarge;
+        CQuadGlyph moved = glyphs[g.borrowFrom + 1].outline;
+        const int32_t dx = int32_t(std::lround(-shift));
+        for (CQuadPoint& p : moved.points) p.x += dx;
+        moved.xMin += dx;
+        moved.xMax += dx;
+        if (!moved.Empty() && (moved.xMin < INT16_MIN || moved.xMax > INT16_MAX)) return FontBuildResult::OutlineTooLarge;
+        totalPoints += moved.points.size();
+        if (totalPoints > kMostFontPoints) return FontBuildResult::TooLarge;
+        glyphs[i + 1].outline = std::move(moved);
+    }
+
     CFontFacts facts;
     facts.unitsPerEm = em;
     facts.bold = request.bold;
@@ -150,6 +189,7 @@ FontBuildResult BuildTrueTypeFont(const CFontBuildRequest& request, CBuiltFont& 
     facts.familyName = request.familyName.empty() ? "Font" : request.familyName;
     facts.styleName = StyleName(request.bold, request.italic);
     facts.postScriptName = PostScriptNameOf(request.postScriptName, facts.familyName, facts.styleName);
+    facts.maxContext = LigatureContext(ligatureRules);
     facts.ascender = ScaleUnits(rawFace->ascender, metricScale);
     facts.descender = ScaleUnits(rawFace->descender, metricScale);
     if (facts.ascender <= 0 && facts.descender >= 0) {
@@ -186,6 +226,15 @@ FontBuildResult BuildTrueTypeFont(const CFontBuildRequest& request, CBuiltFont& 
     CGlyfLoca glyfLoca = WriteGlyfLoca(glyphs);
     if (glyfLoca.glyf.size() > kMostBuiltFontBytes) return FontBuildResult::TooLarge;
     std::vector<CSfntTable> tables;
+    if (!ligatureRules.empty()) {
+        std::vector<uint8_t> gsub;
+        switch (WriteLigatureGsub(ligatureRules, uint32_t(glyphs.size()), gsub)) {
+        case GsubResult::Written: break;
+        case GsubResult::BadRule: return FontBuildResult::BadRequest;
+        case GsubResult::TooLarge: return FontBuildResult::TooLarge;
+        }
+        tables.push_back({"GSUB", std::move(gsub)});
+    }
     tables.push_back({"head", WriteHead(facts, glyphs, glyfLoca.longOffsets)});
     tables.push_back({"hhea", WriteHhea(facts, glyphs)});
     tables.push_back({"maxp", WriteMaxp(glyphs)});

@@ -9,10 +9,27 @@
 #include <utility>
 #include <vector>
 
+constexpr uint32_t kNoBorrowedGlyph = UINT32_MAX;
+
 struct CBuildGlyph {
     uint32_t sourceGlyph = 0;  // FreeType's glyph index in the program (a CID in a CID-keyed CFF)
     double advance = 0;        // thousandths of an em: the PDF's width
     bool inked = false;        // the glyph draws something (its text is not a blank): an empty outline means a damaged program
+    // A stand-in with no outline, only its advance (sourceGlyph is not read):
+    // the letter of a ligature the program has no glyph for.
+    bool blank = false;
+    // A stand-in may draw another glyph of the request, moved left by
+    // `borrowShift` (thousandths of an em): the ligature whose letter it is,
+    // so that a reader that applies no ligatures still shows the ligature.
+    uint32_t borrowFrom = kNoBorrowedGlyph;
+    double borrowShift = 0;
+};
+
+// A ligature drawn through the font's `liga` feature: its letters' glyphs
+// become its own. Indices into CFontBuildRequest::glyphs.
+struct CBuildLigature {
+    std::vector<uint32_t> components;
+    uint32_t glyph = 0;
 };
 
 struct CFontBuildRequest {
@@ -26,6 +43,8 @@ struct CFontBuildRequest {
     std::vector<CBuildGlyph> glyphs;
     // Unicode code point -> index into glyphs.
     std::vector<std::pair<uint32_t, uint32_t>> cmap;
+    // Written as a GSUB table when there are any.
+    std::vector<CBuildLigature> ligatures;
 };
 
 enum class FontBuildResult {
@@ -36,7 +55,7 @@ enum class FontBuildResult {
     TooManyGlyphs,
     OutlineTooLarge, // a glyph with too many points or coordinates out of range
     TooLarge,        // the font would exceed what one embedded font may take
-    BadRequest,      // cmap entries that point nowhere, and the like
+    BadRequest,      // cmap entries or ligatures that point nowhere, and the like
 };
 
 // A short English reason for the log.

@@ -342,7 +342,7 @@ std::vector<uint8_t> WriteOs2(const CFontFacts& facts, const std::vector<CFontGl
     w.S16(Clamp16(facts.capHeight));
     w.U16(0);   // default character: .notdef
     w.U16(32);  // break character: space
-    w.U16(0);   // no contextual lookups
+    w.U16(facts.maxContext);
     return w.Take();
 }
 

@@ -22,6 +22,7 @@ struct CFontFacts {
     uint16_t fsType = 0;     // embedding rights, as the program states them
     int xHeight = 0;
     int capHeight = 0;
+    uint16_t maxContext = 0;  // the most glyphs a GSUB rule looks at
     std::string familyName;
     std::string styleName;   // "Regular", "Bold", "Italic" or "Bold Italic"
     std::string postScriptName;

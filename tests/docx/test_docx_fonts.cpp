@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
@@ -125,4 +128,101 @@ TEST(DocxFonts, KeysAreUpperCaseGuidsAndObfuscationUndoesItself)
     EXPECT_EQ(copy[32], font[32]);
     ObfuscateFont(copy, "{00112233-4455-6677-8899-AABBCCDDEEFF}");
     EXPECT_EQ(copy, font);
+}
+
+namespace {
+
+// Dark pixels of a page rendered at 72 dpi (one pixel a point) inside a box.
+int InkIn(const std::string& pgm, double x0, double y0, double x1, double y1)
+{
+    const std::vector<uint8_t> data = fonttest::ReadFile(pgm);
+    int width = 0, height = 0, maxValue = 0, used = 0;
+    if (std::sscanf(reinterpret_cast<const char*>(data.data()), "P5 %d %d %d%n", &width, &height, &maxValue, &used) < 3)
+        return -1;
+    const size_t start = size_t(used) + 1;
+    if (data.size() < start + size_t(width) * size_t(height)) return -1;
+    int ink = 0;
+    for (int y = std::max(0, int(y0)); y < std::min(height, int(y1)); ++y)
+        for (int x = std::max(0, int(x0)); x < std::min(width, int(x1)); ++x)
+            if (data[start + size_t(y) * size_t(width) + size_t(x)] < 128) ++ink;
+    return ink;
+}
+
+}  // namespace
+
+TEST(DocxFonts, LigaturesTheSubsetHasNoLettersForAreDrawnThroughItsGsub)
+{
+    // The ligatures are a font of their own with no f, i or l: the letters
+    // get stand-ins, the ligature glyphs are drawn for them.
+    const std::string out = MakeTempPath() + ".docx";
+    CFixtureRun run;
+    run.embedFonts = true;
+    ASSERT_EQ(ConvertFixture(std::string(PW_FIXTURE_DIR) + "/ligature_fonts.pdf", out, run), 0);
+    const CZipEntries zip = ReadZip(out);
+    ASSERT_TRUE(zip.ok);
+    int withGsub = 0;
+    std::string ligatureFamily;
+    for (const EmbeddedFont& f : FontsOf(zip)) {
+        SCOPED_TRACE(f.family);
+        std::string message;
+        EXPECT_TRUE(fonttest::PassesOts(f.data, &message)) << message;
+        if (fonttest::SfntTable(f.data, "GSUB").empty()) continue;
+        ++withGsub;
+        ligatureFamily = f.family;
+        fonttest::LoadedFont font(f.data);
+        ASSERT_NE(font.Face(), nullptr);
+        for (const char32_t* letters : {U"fi", U"fl"}) {
+            const uint16_t first = uint16_t(FT_Get_Char_Index(font.Face(), letters[0]));
+            const uint16_t second = uint16_t(FT_Get_Char_Index(font.Face(), letters[1]));
+            ASSERT_NE(first, 0);
+            ASSERT_NE(second, 0);
+            const uint16_t ligature = fonttest::LigatureOf(f.data, "latn", {first, second});
+            ASSERT_NE(ligature, 0);
+            ASSERT_EQ(FT_Load_Glyph(font.Face(), ligature, FT_LOAD_NO_SCALE), 0);
+            EXPECT_GT(font.Face()->glyph->outline.n_points, 0);
+            // The stand-ins measure what the ligature draws (within rounding).
+            EXPECT_NEAR(font.Advance(first) + font.Advance(second), font.Advance(ligature), 2);
+        }
+    }
+    EXPECT_EQ(withGsub, 1);
+    int status = 0;
+    EXPECT_NE(PythonDocxParagraphs(out, status).find("fiasco flow"), std::string::npos);
+    EXPECT_NE(zip.Find("word/document.xml")->find(ligatureFamily), std::string::npos);
+
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+        std::remove(out.c_str());
+        GTEST_SKIP() << "LibreOffice is not installed";
+    }
+    // Read back by LibreOffice: the text is the PDF's, the family is used,
+    // and where the ligatures stand there is ink (the stand-ins have none).
+    const std::string folder = MakeTempPath() + "-liga";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(out, folder + "/liga.docx");
+    RunCommand("cd '" + folder + "' && soffice -env:UserInstallation=file://" + folder +
+                   "/profile --headless --convert-to pdf liga.docx >/dev/null 2>&1",
+               status);
+    const std::string pdf = folder + "/liga.pdf";
+    const std::string text = RunCommand("pdftotext '" + pdf + "' - 2>/dev/null", status);
+    EXPECT_NE(text.find("fiasco flow"), std::string::npos) << text;
+    const std::string fonts = RunCommand("pdffonts '" + pdf + "' 2>/dev/null", status);
+    std::string postScript;
+    for (char c : ligatureFamily)
+        if (c != ' ') postScript.push_back(c);
+    EXPECT_NE(fonts.find(postScript), std::string::npos) << postScript << "\n" << fonts;
+    RunCommand("pdftoppm -r 72 -gray -f 1 -l 1 '" + pdf + "' '" + folder + "/page' 2>/dev/null", status);
+    const std::string boxes = RunCommand("pdftotext -bbox '" + pdf + "' - 2>/dev/null", status);
+    std::smatch word;
+    for (const char* name : {"fiasco", "flow"}) {
+        SCOPED_TRACE(name);
+        const std::regex box(std::string("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">") +
+                             name + "<");
+        ASSERT_TRUE(std::regex_search(boxes, word, box)) << boxes;
+        const double x0 = std::stod(word[1]), y0 = std::stod(word[2]), x1 = std::stod(word[3]),
+                     y1 = std::stod(word[4]);
+        // The ligature is the first of the word's glyphs: its left part.
+        const double ligatureEnd = x0 + (x1 - x0) * (name[1] == 'i' ? 0.15 : 0.25);
+        EXPECT_GT(InkIn(folder + "/page-1.pgm", x0, y0, ligatureEnd, y1), 20);
+    }
+    std::filesystem::remove_all(folder);
+    std::remove(out.c_str());
 }
