@@ -2,6 +2,7 @@
 // table, used by the runs; fonts that may not or cannot go in stay out.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -209,6 +210,18 @@ TEST(DocxFonts, LigaturesTheSubsetHasNoLettersForAreDrawnThroughItsGsub)
     for (char c : ligatureFamily)
         if (c != ' ') postScript.push_back(c);
     EXPECT_NE(fonts.find(postScript), std::string::npos) << postScript << "\n" << fonts;
+    // Shaped with the font's ligatures, each ligature is one glyph whose
+    // ToUnicode entry holds both letters.
+    std::string cmaps = RunCommand(
+        "/usr/bin/python3 -c \"import re,sys,zlib\n"
+        "d=open(sys.argv[1],'rb').read()\n"
+        "for m in re.finditer(rb'stream\\r?\\n', d):\n"
+        "  try: print(zlib.decompressobj().decompress(d[m.end():]).decode('latin-1'))\n"
+        "  except Exception: pass\" '" + pdf + "'",
+        status);
+    for (char& ch : cmaps) ch = char(std::tolower((unsigned char)ch));
+    EXPECT_NE(cmaps.find("<00660069>"), std::string::npos) << "fi is not one glyph";
+    EXPECT_NE(cmaps.find("<0066006c>"), std::string::npos) << "fl is not one glyph";
     RunCommand("pdftoppm -r 72 -gray -f 1 -l 1 '" + pdf + "' '" + folder + "/page' 2>/dev/null", status);
     const std::string boxes = RunCommand("pdftotext -bbox '" + pdf + "' - 2>/dev/null", status);
     std::smatch word;
