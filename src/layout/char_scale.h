@@ -28,8 +28,28 @@ struct CTextRun;
 // with its width in the PDF: the reader sets it in some other face.
 int32_t ApplyCharScale(CTextRun& run, std::string_view measure, const std::vector<CCodeGlyph>& codeGlyphs = {});
 
+// The scale of an embedded run measured `measured` twips wide (with its own
+// glyphs at the run's size) in a box `boxWidth` twips wide: the nearest whole
+// percent, stretching as well as compressing; 100 when the two are too far
+// apart for any scale to be meant.
+int32_t EmbeddedScaleFor(int32_t boxWidth, double measured);
+
 struct CTextSpan;
 // The scale of a run printed in an embedded family: its text measured with
 // the family's own advances (the PDF's widths); letters the family lacks are
 // measured in the run's face. The face never changes.
 int32_t EmbeddedCharScale(const CTextRun& run, int family, const std::vector<CTextSpan>& spans);
+
+// How an embedded run fills its box: the scale of its glyphs and the twips
+// each of its blanks is widened by (its letter spacing).
+struct CEmbeddedFit {
+    int32_t scale = 100;
+    int32_t blankSpacing = 0;
+};
+// The fit of a run printed in `halfPoints` (0: the run's size) whose glyphs
+// the PDF drew at `pdfSize` twips: with a size and blanks, the glyphs are
+// scaled to the PDF's size and the blanks take up the word gaps, as the PDF
+// placed its words; otherwise (or when the gaps cannot be the blanks') one
+// scale fills the box, as EmbeddedCharScale.
+CEmbeddedFit EmbeddedFit(const CTextRun& run, int family, const std::vector<CTextSpan>& spans, int32_t halfPoints,
+                         double pdfSize);

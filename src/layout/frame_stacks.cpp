@@ -99,12 +99,8 @@ std::vector<CFrameStack> PlanFrameStacks(const RunList& runs)
         }
         stacks.push_back(StackOf(line));
     }
-    // A frame of one line is set from its top as ever, without a spacing.
-    for (CFrameStack& stack : stacks) {
-        if (stack.lines.size() == 1) {
-            stack.lines[0].spacing = 0;
-            stack.top = stack.lines[0].top;
-        }
-    }
+    // A frame of one line keeps its exact spacing too: without one the
+    // reader sets the baseline by the font's own ascent, which puts it a
+    // pixel or two off wherever the font's ascent is not its size's.
     return stacks;
 }

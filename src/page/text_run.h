@@ -31,6 +31,7 @@ struct CTextPiece {
     int32_t charScale = 100;   // horizontal scale, percent
     int32_t raise = 0;         // twips above the run's baseline (negative: lowered)
     int32_t embedFamily = -1;  // the embedded font family that prints it (.docx), or -1: `face` does
+    int32_t blankSpacing = 0;  // twips each blank of an embedded piece is widened by: the PDF's word gaps
     std::vector<CTextSpan> spans;
 };
 

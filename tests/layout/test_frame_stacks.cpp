@@ -57,10 +57,12 @@ TEST(FrameStacks, AnotherEdgeALineAboveOrTightLinesStartANewFrame)
     EXPECT_EQ(stacks[1].lines.size(), 2u);
     EXPECT_EQ(stacks[2].lines.size(), 1u);
     EXPECT_EQ(stacks[3].lines.size(), 1u);
-    // A frame of one line is set from its top, without a spacing.
-    EXPECT_EQ(stacks[0].top, 760);
-    EXPECT_EQ(stacks[0].lines[0].spacing, 0);
-    EXPECT_EQ(stacks[2].top, 1060);
+    // A frame of one line has the exact spacing of a stack's first line: its
+    // baseline then does not depend on the reader's font.
+    EXPECT_EQ(stacks[0].lines[0].spacing, 288);
+    EXPECT_EQ(stacks[0].top, 725);  // 1000 - 45 - 0.8 * 288, rounded
+    EXPECT_EQ(stacks[2].lines[0].spacing, 288);
+    EXPECT_EQ(stacks[2].top, 1025);
 }
 
 TEST(FrameStacks, TheRunsOfALineFormOneLineOfTheStack)
