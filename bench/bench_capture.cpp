@@ -14,6 +14,8 @@
 #include <goo/GooString.h>
 
 #include "capture/capture_output_dev.h"
+#include "capture/face_lookup.h"
+#include "capture/text_collector.h"
 #include "page/text_item.h"
 #include "conversion/pdf_library.h"
 #include "fixtures/lib/fixtures.h"
@@ -46,7 +48,9 @@ void RenderPage(benchmark::State& state, const std::string& path, int page)
     // Glyph count of the page, from one counting render.
     long long glyphs = 0;
     {
-        CCaptureOutputDev counter;
+        std::vector<CTextItem> counted;
+        CTextCollector countingCollector(ProcessFaceLookup(), counted);
+        CCaptureOutputDev counter(countingCollector);
         counter.SetCountOnly(true);
         counter.startDoc(doc.get());
         doc->displayPage(&counter, page, kDpi, kDpi, 0, false, true, false);
@@ -54,12 +58,14 @@ void RenderPage(benchmark::State& state, const std::string& path, int page)
     }
 
     static SplashColor white = {255, 255, 255, 0};
+    std::vector<CTextItem> items;
+    CTextCollector collector(ProcessFaceLookup(), items);
     std::unique_ptr<SplashOutputDev> device;
     if (variant == kPlain) {
         device = std::make_unique<SplashOutputDev>(splashModeBGR8, 4, false, white, true);
         device->startDoc(doc.get());
     } else {
-        auto capture = std::make_unique<CCaptureOutputDev>();
+        auto capture = std::make_unique<CCaptureOutputDev>(collector);
         capture->SetCountOnly(variant == kCountOnly);
         capture->startDoc(doc.get());
         device = std::move(capture);
@@ -72,7 +78,7 @@ void RenderPage(benchmark::State& state, const std::string& path, int page)
     state.counters["ns_per_glyph"] = benchmark::Counter(
         static_cast<double>(glyphs) * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     if (variant == kFullCollector)
-        state.counters["items"] = static_cast<double>(PageTextItems().size());
+        state.counters["items"] = static_cast<double>(items.size());
     device.reset();
     doc.reset();
 }

@@ -256,5 +256,3 @@ size_t JoinSpacingAccents(std::vector<CTextItem>& items)
     items.resize(out);
     return count;
 }
-
-size_t JoinSpacingAccents() { return JoinSpacingAccents(PageTextItems()); }

@@ -18,6 +18,3 @@ char16_t CombiningMarkOf(char16_t unit);
 // Accents with no letter beneath them, or whose letter has no precomposed
 // form with them, stay as they are. Returns the number of accents joined.
 size_t JoinSpacingAccents(std::vector<CTextItem>& items);
-
-// The same over the page text store.
-size_t JoinSpacingAccents();

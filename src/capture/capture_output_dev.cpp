@@ -97,9 +97,11 @@ bool ContentMentionsBdc(Object& contents)
 
 }  // namespace
 
-CCaptureOutputDev::CCaptureOutputDev() : SplashOutputDev(splashModeBGR8, 4, false, WhitePaper(), true)
+CCaptureOutputDev::CCaptureOutputDev(CTextCollector& collector)
+    : SplashOutputDev(splashModeBGR8, 4, false, WhitePaper(), true), collector_(collector), fonts_(collector)
 {
-    ClearPageText();
+    ClearPageText(collector_.Items());
+    collector_.ReadMarkedContent(&markedContent_);
 }
 
 CCaptureOutputDev::~CCaptureOutputDev() = default;
@@ -109,6 +111,7 @@ void CCaptureOutputDev::SetKeepInvisibleText(bool keep)
     keepInvisible_ = keep;
     if (keep && !invisibleCollector_) {
         invisibleCollector_ = std::make_unique<CTextCollector>(ProcessFaceLookup(), invisibleItems_);
+        invisibleCollector_->ReadMarkedContent(&markedContent_);
         invisibleCollector_->SetDocument(doc_ ? doc_->getXRef() : nullptr);
     }
 }
@@ -116,10 +119,15 @@ void CCaptureOutputDev::SetKeepInvisibleText(bool keep)
 CPageScanFacts CCaptureOutputDev::ScanFacts()
 {
     CPageScanFacts facts;
-    facts.visibleGlyphs = PageTextItems().size();
+    facts.visibleGlyphs = collector_.Items().size();
     facts.invisibleGlyphs = invisibleGlyphs_;
     facts.imageCoverage = pageArea_ > 0 ? std::min(1.0, imageArea_ / pageArea_) : 0;
     return facts;
+}
+
+std::vector<CTextItem>& CCaptureOutputDev::PageItems()
+{
+    return collector_.Items();
 }
 
 void CCaptureOutputDev::NoteImage(GfxState* state)
@@ -180,7 +188,7 @@ void CCaptureOutputDev::startDoc(PDFDoc* doc)
 {
     doc_ = doc;
     SplashOutputDev::startDoc(doc);
-    CTextCollector::Instance().SetDocument(doc ? doc->getXRef() : nullptr);
+    collector_.SetDocument(doc ? doc->getXRef() : nullptr);
     if (invisibleCollector_)
         invisibleCollector_->SetDocument(doc ? doc->getXRef() : nullptr);
     fonts_.StartDocument(doc ? doc->getXRef() : nullptr);
@@ -191,7 +199,7 @@ void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
     SplashOutputDev::startPage(pageNum, state, xref);
     // The library drops sequences left open at the end of a page without
     // telling the device; a page starts with none open.
-    MarkedContentStack().clear();
+    markedContent_.clear();
     openSequences_.clear();
     if (picturePass_) {
         // The page's text was captured already; only the picture is drawn,
@@ -204,7 +212,7 @@ void CCaptureOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
     // What a picture pass leaves alone: the page's text and what it showed
     // of itself (ScanFacts), measured in the capture's pixels.
     drawnGlyphs_.clear();
-    ClearPageText();
+    ClearPageText(collector_.Items());
     imageArea_ = 0;
     invisibleGlyphs_ = 0;
     invisibleItems_.clear();
@@ -290,7 +298,7 @@ void CCaptureOutputDev::beginMarkedContent(const char* name, Dict* properties)
         Object vertical = properties->lookup("Vertical");
         entry.verticalTrue = vertical.isBool() && vertical.getBool();
     }
-    MarkedContentStack().push_back(std::move(entry));
+    markedContent_.push_back(std::move(entry));
     openSequences_.push_back(true);
 }
 
@@ -303,8 +311,8 @@ void CCaptureOutputDev::endMarkedContent(GfxState* state)
         reachedDevice = openSequences_.back();
         openSequences_.pop_back();
     }
-    if (reachedDevice && !MarkedContentStack().empty())
-        MarkedContentStack().pop_back();
+    if (reachedDevice && !markedContent_.empty())
+        markedContent_.pop_back();
 }
 
 void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
@@ -360,9 +368,9 @@ void CCaptureOutputDev::drawChar(GfxState* state, double x, double y, double dx,
                     uLen = int(text.size());
                 }
             }
-            auto& items = PageTextItems();
+            auto& items = collector_.Items();
             const size_t before = items.size();
-            result = CTextCollector::Instance().CollectGlyph(state, X, Y, DX, DY, nBytes, u, uLen, color);
+            result = collector_.CollectGlyph(state, X, Y, DX, DY, nBytes, u, uLen, color);
             if (items.size() > before) fonts_.AttachItem(items.back(), font, code);
         }
         if (recordChoices_ && !picturePass_)

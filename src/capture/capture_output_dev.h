@@ -10,6 +10,7 @@
 #include <SplashOutputDev.h>
 
 #include "capture/font_programs.h"
+#include "capture/marked_content.h"
 #include "capture/scanned_page.h"
 #include "page/text_item.h"
 
@@ -19,8 +20,9 @@ class CTextCollector;
 class CCaptureOutputDev : public SplashOutputDev {
 public:
     // BGR8, rows padded to 4 bytes, no reverse video, white paper, top-down.
-    // Empties the page text store.
-    CCaptureOutputDev();
+    // The captured glyphs go to `collector` (and its store, emptied here and
+    // on every page); both outlive the device.
+    explicit CCaptureOutputDev(CTextCollector& collector);
     ~CCaptureOutputDev() override;
 
     // Hides the base (non-virtual) startDoc: also remembers the document so
@@ -49,8 +51,14 @@ public:
 
     // What the last page showed of itself, for telling a scan: its images'
     // share of the page and its invisible glyphs (the glyphs captured as
-    // text are in the page store).
+    // text are in the collector's store).
     CPageScanFacts ScanFacts();
+
+    // The glyphs the last page drew as text, in drawing order: the store of
+    // the collector the device was made with.
+    std::vector<CTextItem>& PageItems();
+    // The open marked-content sequences that reached the device, oldest first.
+    const std::vector<MarkedContentEntry>& OpenMarkedContent() const { return markedContent_; }
 
     // Keeps the text a page draws invisibly (rendering mode 3, the text
     // layer a scan may carry) as items of their own; off by default, when
@@ -82,6 +90,7 @@ private:
     void ConsumeEventsUpTo(MarkedEvent seen);
     void NoteImage(GfxState* state);
 
+    CTextCollector& collector_;
     PDFDoc* doc_ = nullptr;
     CFontPrograms fonts_;
     bool countOnly_ = false;
@@ -94,8 +103,11 @@ private:
     std::vector<MarkedEvent> pageEvents_;
     size_t nextEvent_ = 0;
     // Mirrors the library's own stack of open sequences: true where the
-    // sequence reached this device (and so has an entry in MarkedContentStack()).
+    // sequence reached this device (and so has an entry in markedContent_).
     std::vector<bool> openSequences_;
+    // The page's open sequences that reached the device, oldest first; the
+    // collectors read them.
+    std::vector<MarkedContentEntry> markedContent_;
     double imageArea_ = 0;        // device pixels covered by images (their sum)
     double pageArea_ = 0;         // pixels of the captured page's bitmap
     size_t invisibleGlyphs_ = 0;

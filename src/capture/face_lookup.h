@@ -94,5 +94,6 @@ struct CFontDecision;
 // the style's fallback) and why it was chosen.
 CFontDecision DecideFace(const CFontStyle& style, const std::string& pdfName, CFaceLookup& faces);
 
-// The process-wide face tables that the glyph collector uses.
+// The face tables every glyph collector uses, one per process: the installed
+// faces are listed once, and each answer depends only on them and the name.
 CFaceLookup& ProcessFaceLookup();

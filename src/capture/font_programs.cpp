@@ -194,7 +194,7 @@ int CFontPrograms::OpenFont(const std::shared_ptr<GfxFont>& font)
             } else {
                 doc.embedding = FontEmbedding::kEmbeddable;
                 // A face with the font's metrics is installed: readers have it.
-                if (HasInstalledFace(CTextCollector::Instance().DecisionOf(font.get()), doc.pdfName))
+                if (HasInstalledFace(collector_.DecisionOf(font.get()), doc.pdfName))
                     doc.embedding = FontEmbedding::kInstalledFace;
             }
         }

@@ -14,10 +14,15 @@
 
 class GfxFont;
 class XRef;
+class CTextCollector;
 struct CTextItem;
 
 class CFontPrograms {
 public:
+    // `collector` decides the faces of the glyphs these fonts draw: a font
+    // whose face is installed is not embedded.
+    explicit CFontPrograms(CTextCollector& collector) : collector_(collector) {}
+
     // Forgets the fonts of the previous document (and the document's fonts store).
     void StartDocument(XRef* xref);
 
@@ -47,6 +52,7 @@ private:
     uint32_t GlyphOf(const FontState& state, CharCode code) const;
     void RecordCode(int index, CharCode code);
 
+    CTextCollector& collector_;
     XRef* xref_ = nullptr;
     std::map<std::pair<int, int>, int> byRef_;
     std::vector<FontState> states_;

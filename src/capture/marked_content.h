@@ -1,7 +1,7 @@
 #pragma once
-// Open marked-content sequences (BMC/BDC) of the page being rendered, oldest
-// first. The capture device pushes and pops; the glyph collector reads it to
-// find text marked as vertical.
+// One open marked-content sequence (BMC/BDC) of the page being rendered. The
+// capture device keeps the page's stack of them, oldest first; the glyph
+// collector reads it to find text marked as vertical.
 #include <string>
 #include <vector>
 
@@ -11,5 +11,3 @@ struct MarkedContentEntry {
     bool inlineProperties = false;  // BDC whose property list is an inline dictionary
     bool verticalTrue = false;    // that dictionary's /Vertical is the boolean true
 };
-
-std::vector<MarkedContentEntry>& MarkedContentStack();

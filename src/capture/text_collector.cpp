@@ -88,36 +88,18 @@ int32_t RotationOf(double angle)
     return int32_t(std::lround(angle));
 }
 
-bool InVerticalPointText()
+bool InVerticalPointText(const std::vector<MarkedContentEntry>& open)
 {
-    for (const MarkedContentEntry& entry : MarkedContentStack())
+    for (const MarkedContentEntry& entry : open)
         if (entry.operandCount == 2 && entry.tag == "PointText" && entry.inlineProperties &&
             entry.verticalTrue)
             return true;
     return false;
 }
 
-CTextCollector& CTextCollector::Instance()
+CTextCollector::CTextCollector(CFaceLookup& faces, std::vector<CTextItem>& store)
+    : faces_(faces), store_(&store), narrowHasSymbol_(ContainsIgnoringCase(kNarrowFace, "symbol"))
 {
-    static CTextCollector collector;
-    return collector;
-}
-
-CTextCollector::CTextCollector() : CTextCollector(ProcessFaceLookup()) {}
-
-CTextCollector::CTextCollector(CFaceLookup& faces)
-    : faces_(faces), narrowHasSymbol_(ContainsIgnoringCase(kNarrowFace, "symbol"))
-{
-}
-
-CTextCollector::CTextCollector(CFaceLookup& faces, std::vector<CTextItem>& store) : CTextCollector(faces)
-{
-    store_ = &store;
-}
-
-std::vector<CTextItem>& CTextCollector::Store()
-{
-    return store_ ? *store_ : PageTextItems();
 }
 
 void CTextCollector::SetDocument(XRef* xref)
@@ -205,7 +187,7 @@ int CTextCollector::CollectGlyph(GfxState* state, double X, double Y, double DX,
     const CleanedFontName& cleaned = font.style.cleaned;
     const int32_t bold = font.style.bold;
     int32_t italic = font.style.italic;
-    const bool vertical = cleaned.vertical || InVerticalPointText();
+    const bool vertical = cleaned.vertical || (markedContent_ && InVerticalPointText(*markedContent_));
 
     double m[4];
     state->getFontTransMat(&m[0], &m[1], &m[2], &m[3]);
@@ -294,7 +276,7 @@ void CTextCollector::AddItem(double x, double y, const char16_t* text, int lengt
     item.charCode = item.useCharCode ? PackFirstUnits(item.text.c_str()) : 0;
 
     if (!AcceptItem(item)) return;
-    std::vector<CTextItem>& store = Store();
+    std::vector<CTextItem>& store = *store_;
     // Pages of a document hold similar numbers of glyphs: room for as many as
     // the last page spares moving every item several times while the store grows.
     if (store.capacity() == 0) store.reserve(std::min(lastStoreSize_, kMostReservedItems));
@@ -305,7 +287,7 @@ void CTextCollector::AddItem(double x, double y, const char16_t* text, int lengt
 
 bool CTextCollector::AcceptItem(const CTextItem& item)
 {
-    const std::vector<CTextItem>& store = Store();
+    const std::vector<CTextItem>& store = *store_;
     if (store.empty()) return true;
     if (!item.text.empty() && item.text[0] == u' ' && IsSwallowedSpace(store.back(), item))
         return false;

@@ -16,6 +16,7 @@ class GfxFont;
 class XRef;
 class CFaceLookup;
 struct CTextItem;
+struct MarkedContentEntry;
 
 // Result of CollectGlyph that asks the device to draw the glyph as usual.
 constexpr int kDrawGlyph = 2;
@@ -24,14 +25,19 @@ constexpr int kGlyphTextCapacity = 9;
 
 class CTextCollector {
 public:
-    // The process-wide collector, made on the first glyph.
-    static CTextCollector& Instance();
-
-    // A collector of its own over the given face tables (the page store is
-    // still the process-wide one).
-    explicit CTextCollector(CFaceLookup& faces);
-    // One that fills a store of its own (the text a page draws invisibly).
+    // Fills `store`, which its owner keeps (and empties between pages) for
+    // as long as the collector lives.
     CTextCollector(CFaceLookup& faces, std::vector<CTextItem>& store);
+    CTextCollector(const CTextCollector&) = delete;
+    CTextCollector& operator=(const CTextCollector&) = delete;
+
+    // The store this collector fills, in drawing order.
+    std::vector<CTextItem>& Items() { return *store_; }
+    const std::vector<CTextItem>& Items() const { return *store_; }
+
+    // The open marked-content sequences to read for vertical text (kept by
+    // the device that draws the page); null: none are open.
+    void ReadMarkedContent(const std::vector<MarkedContentEntry>* open) { markedContent_ = open; }
 
     // X, Y: glyph origin in page pixels; DX, DY: advance in page pixels
     // without character spacing. Returns kDrawGlyph for glyphs that must stay
@@ -65,8 +71,6 @@ private:
         bool skewed = false;
     };
 
-    CTextCollector();
-    std::vector<CTextItem>& Store();
     // Called whenever the current font changes: the per-name tests of the face rules.
     void NoteCurrentFont(size_t index);
     const MatrixFacts& FactsOfMatrix(const double m[4]);
@@ -77,7 +81,8 @@ private:
                  int32_t bold, int32_t italic, uint32_t color, double angle, bool vertical);
 
     CFaceLookup& faces_;
-    std::vector<CTextItem>* store_ = nullptr;  // null: the page store
+    std::vector<CTextItem>* store_;
+    const std::vector<MarkedContentEntry>* markedContent_ = nullptr;
     CAcceptIndex acceptIndex_;
     XRef* xref_ = nullptr;
     // Decisions of this document and the facts each was made from, by font id.
@@ -107,4 +112,4 @@ bool IsSkewed(const double m[4]);
 // The item rotation for a captured glyph's angle: 0, 90 or -90.
 int32_t RotationOf(double angle);
 // True when an open marked-content sequence marks its text as vertical.
-bool InVerticalPointText();
+bool InVerticalPointText(const std::vector<MarkedContentEntry>& open);

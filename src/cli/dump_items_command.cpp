@@ -14,6 +14,7 @@
 #include <splash/SplashBitmap.h>
 
 #include "capture/capture_output_dev.h"
+#include "capture/face_lookup.h"
 #include "capture/text_collector.h"
 #include "page/text_item.h"
 #include "cli/cli_options.h"
@@ -102,11 +103,11 @@ std::string OpenErrorText(const std::string& path, int code)
     }
 }
 
-void PrintItems()
+void PrintItems(const std::vector<CTextItem>& items)
 {
     std::printf("x\ty\twidth\theight\trotation\tbold\titalic\tcolor\tfaceName\tuseCharCode\tcharCode\t"
                 "layoutMark\ttext\n");
-    for (const CTextItem& item : PageTextItems()) {
+    for (const CTextItem& item : items) {
         std::printf("%.2f\t%.2f\t%.2f\t%.2f\t%d\t%d\t%d\t%06X\t%s\t%d\t%u\t%d\t%s\n", item.x, item.y,
                     static_cast<double>(item.width), static_cast<double>(item.height), item.rotation, item.bold,
                     item.italic, item.color, item.faceName.c_str(), item.useCharCode, item.charCode,
@@ -117,10 +118,10 @@ void PrintItems()
 // After a blank line, one line per PDF font the page used: its weight and
 // slant with where each came from, the kind of face and the face its text
 // got, with the reason.
-void PrintFonts()
+void PrintFonts(const CTextCollector& collector)
 {
     std::printf("\nfont\tweight\tbold\titalic\tweightFrom\tslantFrom\tclass\tface\treason\n");
-    for (const CFontDecision& font : CTextCollector::Instance().FontDecisions()) {
+    for (const CFontDecision& font : collector.FontDecisions()) {
         const CFontStyle& style = font.style;
         std::printf("%s\t%d\t%d\t%d\t%s\t%s\t%s\t%s\t%s\n", font.pdfName.empty() ? "-" : font.pdfName.c_str(),
                     style.weight, style.bold != 0 ? 1 : 0, style.italic != 0 ? 1 : 0,
@@ -167,11 +168,13 @@ int RunDumpItems(const std::vector<std::string>& args)
         return kExitFailure;
     }
 
-    auto device = std::make_unique<CCaptureOutputDev>();
+    std::vector<CTextItem> items;
+    CTextCollector collector(ProcessFaceLookup(), items);
+    auto device = std::make_unique<CCaptureOutputDev>(collector);
     device->startDoc(doc.get());
     doc->displayPage(device.get(), pageNumber, kDumpDpi, kDumpDpi, 0, false, true, false);
-    PrintItems();
-    PrintFonts();
+    PrintItems(items);
+    PrintFonts(collector);
     std::fflush(stdout);
 
     int status = 0;

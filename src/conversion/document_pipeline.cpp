@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "capture/capture_output_dev.h"
+#include "capture/face_lookup.h"
+#include "capture/text_collector.h"
 #include "conversion/receiver.h"
 #include "conversion/scan_report.h"
 #include "conversion/stop_token.h"
@@ -55,7 +57,11 @@ PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::stri
     const uint64_t salt = (uint64_t(job.firstPage) << 40) ^ (uint64_t(job.lastPage) << 20) ^
                           uint64_t(job.document ? job.document->getXRef()->getNumObjects() : 0);
     DocumentFonts().Reset(printer.EmbedsDocumentFonts(), salt);
-    auto device = std::make_unique<CCaptureOutputDev>();
+    // The file's glyph store and the collector that fills it, page by page;
+    // the collector's font decisions hold for this document only.
+    std::vector<CTextItem> items;
+    CTextCollector collector(ProcessFaceLookup(), items);
+    auto device = std::make_unique<CCaptureOutputDev>(collector);
     device->startDoc(job.document);
     // A scan's own text layer is kept only when scans are to get text.
     device->SetKeepInvisibleText(job.recogniseText);
@@ -67,7 +73,7 @@ PageLoopResult ConvertDocument(PageLoopJob job, IPagePrinter& printer, std::stri
         job.scans = &ownScans;
 
     const PageLoopResult pages = ConvertPages(job, message);
-    ClearPageText();
+    ClearPageText(items);
     if (pages == PageLoopResult::Stopped || StopRequested(job.stop))
         return PageLoopResult::Stopped;
     if (pages != PageLoopResult::Done)

@@ -72,9 +72,8 @@ bool KeepItem(const CTextItem& item, int W, int H)
     return item.x <= W && right >= 0 && item.y >= 0 && item.y <= H;
 }
 
-void FilterPageItems(int W, int H, bool flow)
+void FilterPageItems(std::vector<CTextItem>& items, int W, int H, bool flow)
 {
-    auto& items = PageTextItems();
     // Flow mode keeps every glyph that shows on the page, as frame mode does:
     // one that only reaches over an edge is part of its line and would
     // otherwise be lost. A glyph starting left of the page is moved onto it,
@@ -203,7 +202,7 @@ void CPageLoop::LowerResolutionForPredictedSize(int page)
 
 void CPageLoop::Render(int page)
 {
-    ClearPageText();
+    ClearPageText(job_.device->PageItems());
     const auto start = Clock::now();
     const long long errorsBefore = PdfDrawingErrorCount();
     job_.document->displayPage(job_.device, page, dpi_, dpi_, 0, false, true, false, AbortPage, &abort_);
@@ -289,7 +288,7 @@ bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap, SplashBitmap* sharp)
     scan.textLayer = &job_.device->InvisibleItems();
     scan.languages = job_.ocrLanguages;
     scan.cancel = [this] { return AbortPage(&abort_); };
-    const CScanTextResult text = AddScanText(scan, PageTextItems());
+    const CScanTextResult text = AddScanText(scan, job_.device->PageItems());
     if (job_.timings)
         job_.timings->recognise += SecondsSince(start);
     if (!text.engineError.empty() && job_.scans && !job_.scans->engineFailureLogged) {
@@ -306,14 +305,15 @@ bool CPageLoop::NoteScan(int page, SplashBitmap* bitmap, SplashBitmap* sharp)
 void CPageLoop::CollectAndLayOut(int width, int height)
 {
     const auto start = Clock::now();
-    FilterPageItems(width, height, job_.mode == TextMode::Flow);
-    JoinSpacingAccents();
+    std::vector<CTextItem>& items = job_.device->PageItems();
+    FilterPageItems(items, width, height, job_.mode == TextMode::Flow);
+    JoinSpacingAccents(items);
     // The filter keeps every glyph that shows on the page; the check
     // counts them once their accents are joined.
     if (job_.textAudit)
-        job_.textAudit->NoteItems(PageTextItems());
-    MarkPageItems(PageTextItems(), job_.mode);
-    CollectPageRuns(PageTextItems(), job_.mode, kPageDpi, collectors_);
+        job_.textAudit->NoteItems(items);
+    MarkPageItems(items, job_.mode);
+    CollectPageRuns(items, job_.mode, kPageDpi, collectors_);
     LayOutPage(page_);
     if (job_.timings)
         job_.timings->layout += SecondsSince(start);

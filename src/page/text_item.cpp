@@ -2,15 +2,9 @@
 
 #include <cmath>
 
-namespace {
-std::vector<CTextItem> pageTextItems;
-}
-
-std::vector<CTextItem>& PageTextItems() { return pageTextItems; }
-
-void ClearPageText()
+void ClearPageText(std::vector<CTextItem>& items)
 {
-    std::vector<CTextItem>().swap(pageTextItems);
+    std::vector<CTextItem>().swap(items);
 }
 
 std::u16string CharCodeUnits(const CTextItem& item)

@@ -1,5 +1,6 @@
 #pragma once
-// One captured glyph and the page's store of them.
+// One captured glyph; a page's glyphs are kept in drawing order in a
+// std::vector<CTextItem>, the page's store.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,12 +25,8 @@ struct CTextItem {
     int32_t embedFamily = -1;  // the embedded font family that shows the glyph with the PDF's own font, or -1
 };
 
-// The process-wide page text store, in drawing order. Only the worker thread
-// touches it.
-std::vector<CTextItem>& PageTextItems();
-
-// Empties the store and releases its storage.
-void ClearPageText();
+// Empties a page's store and releases its storage.
+void ClearPageText(std::vector<CTextItem>& items);
 
 // The UTF-16 units a glyph written by character code puts into its run: the
 // code's first unit, or both when it holds two, then the rest of the text

@@ -176,11 +176,10 @@ TEST(AccentJoining, AManyGlyphPageMatchesTheDirectPairing)
 
 TEST(AccentJoining, ThePageStoreIsJoinedInPlace)
 {
-    ClearPageText();
-    PageTextItems() = {Glyph(u'a', 0, 10), Glyph(0x0060, 1, 8)};
-    EXPECT_EQ(JoinSpacingAccents(), 1u);
-    ASSERT_EQ(PageTextItems().size(), 1u);
-    EXPECT_EQ(PageTextItems()[0].text, u"\u00E0");
-    ClearPageText();
-    EXPECT_EQ(JoinSpacingAccents(), 0u);
+    std::vector<CTextItem> store = {Glyph(u'a', 0, 10), Glyph(0x0060, 1, 8)};
+    EXPECT_EQ(JoinSpacingAccents(store), 1u);
+    ASSERT_EQ(store.size(), 1u);
+    EXPECT_EQ(store[0].text, u"\u00E0");
+    ClearPageText(store);
+    EXPECT_EQ(JoinSpacingAccents(store), 0u);
 }

@@ -227,28 +227,27 @@ TEST(AcceptIndex, IndexIsNotRebuiltWhileAPageFills)
 TEST(AcceptIndex, CollectorFollowsTheStoreThroughClearAndFilter)
 {
     CFaceLookup faces([] { return std::vector<std::string>{"Tahoma"}; });
-    CTextCollector collector(faces);
-    ClearPageText();
+    std::vector<CTextItem> store;
+    CTextCollector collector(faces, store);
     auto add = [&](double x, double y, const char16_t* text) {
         collector.AddTextItem(x, y, text, 1, "Tahoma", 8, 12, 0, 0, 0, 0, false);
     };
     for (int i = 0; i < 50; ++i) add(10 + i * 10, 100, i % 2 ? u"a" : u"b");
-    ASSERT_EQ(PageTextItems().size(), 50u);
+    ASSERT_EQ(store.size(), 50u);
     add(10.5, 100.5, u"b");
-    EXPECT_EQ(PageTextItems().size(), 50u) << "duplicate of the first glyph";
+    EXPECT_EQ(store.size(), 50u) << "duplicate of the first glyph";
 
     // The driver drops the first half of the line.
-    std::vector<CTextItem>& store = PageTextItems();
     store.erase(store.begin(), store.begin() + 25);
     store.shrink_to_fit();
     add(10.5, 100.5, u"b");
-    EXPECT_EQ(PageTextItems().size(), 26u) << "the glyph it duplicated is gone";
+    EXPECT_EQ(store.size(), 26u) << "the glyph it duplicated is gone";
     add(500.5, 100.5, u"a");  // duplicates the last glyph of the line
     add(260.5, 100.5, u"a");  // duplicates the first glyph that stayed
-    EXPECT_EQ(PageTextItems().size(), 26u);
+    EXPECT_EQ(store.size(), 26u);
 
-    ClearPageText();
+    ClearPageText(store);
     add(500.5, 100.5, u"a");
-    EXPECT_EQ(PageTextItems().size(), 1u);
-    ClearPageText();
+    EXPECT_EQ(store.size(), 1u);
+    ClearPageText(store);
 }

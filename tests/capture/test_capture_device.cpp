@@ -215,22 +215,23 @@ TEST(CaptureDeviceMarkedContent, VerticalFlagOnMarkedGlyphsOnlyAndNotCarriedOver
     EXPECT_EQ(faceOfLine(pages[0], 339.00), horizontal);  // NotVert
     EXPECT_EQ(faceOfLine(pages[0], 379.00), vertical);    // Open, left open
     EXPECT_EQ(faceOfLine(pages[1], 99.00), horizontal);   // Page2: nothing carried over
-    EXPECT_TRUE(MarkedContentStack().size() <= 1u);
+    EXPECT_TRUE(pages[1].openSequences <= 1u);
 }
 
 TEST(CaptureDeviceMarkedContent, UnmatchedEndLeavesStackAlone)
 {
-    CCaptureOutputDev device;
-    MarkedContentStack().clear();
+    std::vector<CTextItem> store;
+    CTextCollector collector(ProcessFaceLookup(), store);
+    CCaptureOutputDev device(collector);
     device.endMarkedContent(nullptr);
-    EXPECT_TRUE(MarkedContentStack().empty());
+    EXPECT_TRUE(device.OpenMarkedContent().empty());
     device.beginMarkedContent("Span", nullptr);
-    ASSERT_EQ(MarkedContentStack().size(), 1u);
-    EXPECT_EQ(MarkedContentStack()[0].tag, "Span");
-    EXPECT_EQ(MarkedContentStack()[0].operandCount, 1);
+    ASSERT_EQ(device.OpenMarkedContent().size(), 1u);
+    EXPECT_EQ(device.OpenMarkedContent()[0].tag, "Span");
+    EXPECT_EQ(device.OpenMarkedContent()[0].operandCount, 1);
     device.endMarkedContent(nullptr);
     device.endMarkedContent(nullptr);
-    EXPECT_TRUE(MarkedContentStack().empty());
+    EXPECT_TRUE(device.OpenMarkedContent().empty());
 }
 
 TEST(CaptureDeviceGlyphs, CollectionCases)
@@ -344,6 +345,57 @@ TEST(CaptureDevicePages, SizesAndStoreClearedPerPage)
     CRenderedPage blank = RenderFixturePage("blank.pdf");
     EXPECT_TRUE(blank.items.empty());
     EXPECT_GT(blank.CountInked(140, 795, 395, 920), 250 * 120);  // the blue rectangle
+}
+
+TEST(CaptureDevicePages, TwoCollectorsInOneProcessKeepTheirOwnPages)
+{
+    // Two conversions side by side, each with its own store, collector and
+    // device, their pages drawn in turn.
+    CPdfLibrary library;
+    auto open = [](const char* name) {
+        return std::make_unique<PDFDoc>(std::make_unique<GooString>(FixturePath(name).c_str()));
+    };
+    auto sizesDoc = open("page_sizes.pdf"), markedDoc = open("marked_content.pdf");
+    ASSERT_TRUE(sizesDoc->isOk() && markedDoc->isOk());
+    std::vector<CTextItem> sizesStore, markedStore;
+    CTextCollector sizesCollector(ProcessFaceLookup(), sizesStore), markedCollector(ProcessFaceLookup(), markedStore);
+    CCaptureOutputDev sizesDevice(sizesCollector), markedDevice(markedCollector);
+    sizesDevice.startDoc(sizesDoc.get());
+    markedDevice.startDoc(markedDoc.get());
+
+    auto text = [](const std::vector<CTextItem>& items) {
+        std::u16string all;
+        for (const CTextItem& item : items) all += item.text;
+        return all;
+    };
+    sizesDoc->displayPage(&sizesDevice, 1, 96, 96, 0, false, true, false);
+    const std::vector<CTextItem> firstPage = sizesStore;
+    ASSERT_EQ(text(firstPage), u"Page 1");
+    EXPECT_EQ(&sizesDevice.PageItems(), &sizesStore);
+
+    // The other conversion's page ends with a vertical sequence left open;
+    // neither its glyphs nor its open sequences reach the first one.
+    markedDoc->displayPage(&markedDevice, 1, 96, 96, 0, false, true, false);
+    EXPECT_FALSE(markedStore.empty());
+    EXPECT_FALSE(markedDevice.OpenMarkedContent().empty());
+    EXPECT_TRUE(sizesDevice.OpenMarkedContent().empty());
+    EXPECT_EQ(text(sizesStore), u"Page 1");
+    EXPECT_EQ(sizesDevice.ScanFacts().visibleGlyphs, 6u);
+
+    // The next page of the first starts afresh and stays horizontal: the same
+    // glyphs, faces and places as in a conversion of its own.
+    const std::vector<CTextItem> markedPage = markedStore;
+    sizesDoc->displayPage(&sizesDevice, 2, 96, 96, 0, false, true, false);
+    const CRenderedPage alone = RenderFixturePages("page_sizes.pdf", 2, 2).at(0);
+    ASSERT_EQ(sizesStore.size(), alone.items.size());
+    for (size_t i = 0; i < alone.items.size(); ++i) {
+        EXPECT_EQ(sizesStore[i].text, alone.items[i].text);
+        EXPECT_EQ(sizesStore[i].faceName, alone.items[i].faceName);
+        EXPECT_EQ(sizesStore[i].x, alone.items[i].x);
+        EXPECT_EQ(sizesStore[i].y, alone.items[i].y);
+    }
+    ASSERT_EQ(markedStore.size(), markedPage.size()) << "the second store is left alone";
+    for (size_t i = 0; i < markedPage.size(); ++i) EXPECT_EQ(markedStore[i].text, markedPage[i].text);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <splash/SplashBitmap.h>
 
 #include "capture/capture_output_dev.h"
+#include "capture/face_lookup.h"
+#include "capture/text_collector.h"
 #include "page/text_item.h"
 #include "conversion/pdf_library.h"
 #include "fixtures/lib/fixtures.h"
@@ -22,6 +24,7 @@ struct CRenderedPage {
     int height = 0;
     int rowSize = 0;
     std::vector<uint8_t> pixels;  // B,G,R rows, top-down
+    size_t openSequences = 0;     // marked-content sequences still open after the page
 
     // Red, green, blue of one pixel.
     void Rgb(int x, int y, int& r, int& g, int& b) const
@@ -67,22 +70,25 @@ inline std::vector<CRenderedPage> RenderFixturePages(const std::string& name, in
     auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(FixturePath(name).c_str()));
     if (!doc->isOk())
         return out;
+    std::vector<CTextItem> store;
+    CTextCollector collector(ProcessFaceLookup(), store);
     std::unique_ptr<SplashOutputDev> device;
+    CCaptureOutputDev* capture = nullptr;
     if (plainDevice) {
         static SplashColor white = {255, 255, 255, 0};
         device = std::make_unique<SplashOutputDev>(splashModeBGR8, 4, false, white, true);
         device->startDoc(doc.get());
     } else {
-        auto capture = std::make_unique<CCaptureOutputDev>();
-        capture->startDoc(doc.get());
-        device = std::move(capture);
+        auto own = std::make_unique<CCaptureOutputDev>(collector);
+        own->startDoc(doc.get());
+        capture = own.get();
+        device = std::move(own);
     }
     for (int page = first; page <= last && page <= doc->getNumPages(); ++page) {
-        if (plainDevice)
-            ClearPageText();  // the plain device captures nothing
         doc->displayPage(device.get(), page, 96, 96, 0, false, true, false);
         CRenderedPage r;
-        r.items = PageTextItems();
+        r.items = store;
+        r.openSequences = capture ? capture->OpenMarkedContent().size() : 0;
         SplashBitmap* bitmap = device->getBitmap();
         r.width = bitmap->getWidth();
         r.height = bitmap->getHeight();

@@ -71,14 +71,8 @@ protected:
     void SetUp() override
     {
         if (!globalParams) globalParams = std::make_unique<GlobalParams>();
-        ClearPageText();
-        MarkedContentStack().clear();
+        collector.ReadMarkedContent(&marked);
         state.setTextMat(1, 0, 0, 1, 72, 700);
-    }
-    void TearDown() override
-    {
-        ClearPageText();
-        MarkedContentStack().clear();
     }
 
     // Collects one glyph at device (x, 200) with a horizontal advance of 8 px.
@@ -86,7 +80,7 @@ protected:
     {
         return collector.CollectGlyph(&state, x, 200, dx, dy, nBytes, u.data(), int(u.size()), kRed);
     }
-    const std::vector<CTextItem>& Items() const { return PageTextItems(); }
+    const std::vector<CTextItem>& Items() const { return store; }
 
     // Adds an item with a height of 12 px and a width of `advance`.
     void Add(double x, double y, const std::u16string& text, double advance = 6,
@@ -97,7 +91,9 @@ protected:
     }
 
     CFaceLookup faces{[] { return kFaces; }};
-    CTextCollector collector{faces};
+    std::vector<CTextItem> store;
+    std::vector<MarkedContentEntry> marked;  // the open sequences, as a device keeps them
+    CTextCollector collector{faces, store};
     PDFRectangle box{0, 0, 612, 792};
     GfxState state{96, 96, &box, 0, true};  // 96 dpi, y down, as the device renders
 };
@@ -304,14 +300,14 @@ TEST_F(CollectorTest, VerticalWritingModeAndPointTextMarks)
     EXPECT_FLOAT_EQ(Items()[0].width, 0.0f);  // the horizontal advance of vertical text
     EXPECT_EQ(Items()[1].faceName, "@MSMincho");
 
-    ClearPageText();
+    ClearPageText(store);
     state.setFont(SimpleFont("MSMincho"), 12);
-    MarkedContentStack().push_back({1, "PointText", false, false});
-    MarkedContentStack().push_back({2, "PointText", false, true});  // properties by name
+    marked.push_back({1, "PointText", false, false});
+    marked.push_back({2, "PointText", false, true});  // properties by name
     EXPECT_EQ(Collect({0x3002}), 0);
-    MarkedContentStack().push_back({2, "Span", true, true});
+    marked.push_back({2, "Span", true, true});
     EXPECT_EQ(Collect({0x3002}, 8, 0, 1), 0);
-    MarkedContentStack().push_back({2, "PointText", true, true});
+    marked.push_back({2, "PointText", true, true});
     EXPECT_EQ(Collect({0x3002}, 8, 0, 1, 140), 0);  // elsewhere, now vertical
     ASSERT_EQ(Items().size(), 2u) << "the unmarked repeat is a duplicate";
     EXPECT_EQ(Items()[0].faceName, "MS Mincho");
@@ -328,7 +324,7 @@ TEST_F(CollectorTest, FontChangesAreNoticedByContent)
         EXPECT_EQ(Collect({'b'}, 8), 0);
         state.setFont(SimpleFont("Tahoma"), 12);
         EXPECT_EQ(Collect({'c'}, 8), 0);
-        ClearPageText();
+        ClearPageText(store);
         state.setFont(nullptr, 12);
     }
     state.setFont(SimpleFont("Tahoma", 0x40000), 12);

@@ -19,10 +19,10 @@ CTextItem Glyph(double x, double y, float width, float height, const char* text 
     return it;
 }
 
-std::vector<int> Marks()
+std::vector<int> MarksOf(const std::vector<CTextItem>& items)
 {
     std::vector<int> marks;
-    for (const CTextItem& it : PageTextItems())
+    for (const CTextItem& it : items)
         marks.push_back(it.layoutMark);
     return marks;
 }
@@ -83,8 +83,8 @@ void MarkOverlapsPairwise(std::vector<CTextItem>& items, bool skipMarkedSources 
 
 class OverlayMarkingTest : public ::testing::Test {
 protected:
-    void SetUp() override { ClearPageText(); }
-    void TearDown() override { ClearPageText(); }
+    std::vector<int> Marks() const { return MarksOf(store); }
+    std::vector<CTextItem> store;  // the page's glyphs
     TextMode mode = TextMode::Flow;
 };
 
@@ -137,62 +137,62 @@ TEST(ItemRectTest, EdgesAreExclusiveOnTheOtherRectangle)
 
 TEST_F(OverlayMarkingTest, SameBoxBaselineAndSizeIsNotMarked)
 {
-    PageTextItems() = {Glyph(100, 100, 6, 10, "a"), Glyph(100, 100, 6, 10, "b")};
-    MarkPageItems(PageTextItems(), mode);
+    store = {Glyph(100, 100, 6, 10, "a"), Glyph(100, 100, 6, 10, "b")};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 }
 
 TEST_F(OverlayMarkingTest, LaterOfOverlaidPairIsMarked)
 {
     CTextItem big = Glyph(100, 130, 20, 30), small = Glyph(105, 120, 6, 10);
-    PageTextItems() = {big, small};
-    MarkOverlaps(PageTextItems());
+    store = {big, small};
+    MarkOverlaps(store);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
 
-    PageTextItems() = {small, big};
-    MarkOverlaps(PageTextItems());
+    store = {small, big};
+    MarkOverlaps(store);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
 }
 
 TEST_F(OverlayMarkingTest, TouchingGlyphsAreNotMarked)
 {
     // Boxes share the edge x = 120 but the shrunk boxes stay apart.
-    PageTextItems() = {Glyph(100, 130, 20, 30), Glyph(120, 125, 8, 12)};
-    MarkPageItems(PageTextItems(), mode);
+    store = {Glyph(100, 130, 20, 30), Glyph(120, 125, 8, 12)};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 }
 
 TEST_F(OverlayMarkingTest, SpacesDoNotMarkButCanBeMarked)
 {
-    PageTextItems() = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10, " ")};
-    MarkOverlaps(PageTextItems());
+    store = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10, " ")};
+    MarkOverlaps(store);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 
     // The glyph marks the space whichever comes first.
-    PageTextItems() = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10)};
-    MarkOverlaps(PageTextItems());
+    store = {Glyph(100, 130, 20, 30, " "), Glyph(105, 120, 6, 10)};
+    MarkOverlaps(store);
     EXPECT_EQ(Marks(), (std::vector<int>{1, 0}));
-    PageTextItems() = {Glyph(105, 120, 6, 10), Glyph(100, 130, 20, 30, " ")};
-    MarkOverlaps(PageTextItems());
+    store = {Glyph(105, 120, 6, 10), Glyph(100, 130, 20, 30, " ")};
+    MarkOverlaps(store);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
 }
 
 TEST_F(OverlayMarkingTest, MarkSpreadsForwardAlongTheWord)
 {
-    PageTextItems() = {
+    store = {
         Glyph(100, 100, 6, 10),   // prose glyph under the stamp
         Glyph(100, 105, 12, 20),  // stamp glyph over it
         Glyph(112, 105, 12, 20),  // rest of the stamp's word
         Glyph(124.5, 105, 12, 20),
         Glyph(400, 300, 6, 10),   // unrelated text far away
     };
-    MarkPageItems(PageTextItems(), mode);
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 1, 1, 1, 0}));
 }
 
 TEST_F(OverlayMarkingTest, MarkSpreadsBackwardByOneGlyphOnly)
 {
-    PageTextItems() = {
+    store = {
         Glyph(128, 92, 6, 10),    // drawn first, over the word's last glyph
         Glyph(100, 100, 12, 20),  // word glyphs
         Glyph(112, 100, 12, 20),
@@ -200,15 +200,15 @@ TEST_F(OverlayMarkingTest, MarkSpreadsBackwardByOneGlyphOnly)
         Glyph(300, 300, 6, 10),
         Glyph(320, 300, 6, 10),
     };
-    MarkPageItems(PageTextItems(), mode);
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 1, 1, 0, 0}));
 }
 
 TEST_F(OverlayMarkingTest, NoNeighbourRulesForFewerThanThreeItems)
 {
     CTextItem initial = Glyph(50, 160, 50, 60), text = Glyph(120, 112, 6, 12);
-    PageTextItems() = {initial, text};
-    MarkPageItems(PageTextItems(), mode);
+    store = {initial, text};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0}));
 }
 
@@ -216,27 +216,27 @@ TEST_F(OverlayMarkingTest, LargeInitialGetsMarkTwo)
 {
     CTextItem initial = Glyph(50, 160, 50, 60), text = Glyph(120, 112, 6, 12);
     CTextItem next = Glyph(126, 112, 6, 12);
-    PageTextItems() = {initial, text, next};
-    MarkPageItems(PageTextItems(), mode);
+    store = {initial, text, next};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{2, 0, 0}));
 
     // A tall item after the small text: not an initial followed by small text.
     CTextItem tall = Glyph(130, 112, 20, 40);
-    PageTextItems() = {initial, text, tall};
-    MarkPageItems(PageTextItems(), mode);
+    store = {initial, text, tall};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 0}));
 
     // Lines that do not meet vertically: no initial.
-    PageTextItems() = {initial, Glyph(120, 300, 6, 12), next};
-    MarkPageItems(PageTextItems(), mode);
+    store = {initial, Glyph(120, 300, 6, 12), next};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks()[0], 0);
 }
 
 TEST_F(OverlayMarkingTest, FrameModeMarksNothing)
 {
     mode = TextMode::Frames;
-    PageTextItems() = {Glyph(100, 130, 20, 30), Glyph(105, 120, 6, 10), Glyph(111, 120, 6, 10)};
-    MarkPageItems(PageTextItems(), mode);
+    store = {Glyph(100, 130, 20, 30), Glyph(105, 120, 6, 10), Glyph(111, 120, 6, 10)};
+    MarkPageItems(store, mode);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 0}));
 }
 
@@ -262,9 +262,9 @@ TEST_F(OverlayMarkingTest, IndexedMarkingEqualsPairwiseScan)
         std::vector<CTextItem> expected = items, noSkip = items;
         MarkOverlapsPairwise(expected);
         MarkOverlapsPairwise(noSkip, false);
-        PageTextItems() = items;
-        MarkOverlaps(PageTextItems());
-        const std::vector<CTextItem>& got = PageTextItems();
+        store = items;
+        MarkOverlaps(store);
+        const std::vector<CTextItem>& got = store;
         ASSERT_EQ(got.size(), expected.size());
         bool differsWithoutSkip = false;
         for (size_t i = 0; i < got.size(); ++i) {
@@ -283,11 +283,11 @@ TEST_F(OverlayMarkingTest, RaisedAndLoweredLettersOfTheLatexLogoStayInTheLine)
     // "LaTeX" at 13.33 px as TeX sets it (the items of latex_logo.pdf): the
     // 9.33 px A raised 2.93 px and kerned into the L, the E lowered 2.87 px
     // and kerned into the T. Neither is laid over its neighbour.
-    PageTextItems() = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A"),
+    store = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A"),
                        Glyph(157.20, 125.67, 8.15f, 13.33f, "T"), Glyph(163.07, 128.53, 8.15f, 13.33f, "E"),
                        Glyph(170.13, 125.67, 9.63f, 13.33f, "X")};
-    MarkPageItems(PageTextItems(), mode);
-    for (const CTextItem& item : PageTextItems())
+    MarkPageItems(store, mode);
+    for (const CTextItem& item : store)
         EXPECT_EQ(item.layoutMark, 0) << item.narrowText;
 }
 
@@ -295,8 +295,8 @@ TEST_F(OverlayMarkingTest, SmallTextOverAnEarlierWordIsStillMarked)
 {
     // The same raised letter not drawn right after the letter it covers (a
     // label printed over a word later on) is still overlaid text.
-    PageTextItems() = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(157.20, 125.67, 8.15f, 13.33f, "T"),
+    store = {Glyph(146.67, 125.67, 8.15f, 13.33f, "L"), Glyph(157.20, 125.67, 8.15f, 13.33f, "T"),
                        Glyph(300, 125.67, 8.15f, 13.33f, "Z"), Glyph(151.47, 122.73, 6.74f, 9.33f, "A")};
-    MarkPageItems(PageTextItems(), mode);
-    EXPECT_EQ(PageTextItems()[3].layoutMark, 1);
+    MarkPageItems(store, mode);
+    EXPECT_EQ(store[3].layoutMark, 1);
 }

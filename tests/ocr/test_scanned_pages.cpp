@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "capture/capture_output_dev.h"
+#include "capture/face_lookup.h"
+#include "capture/text_collector.h"
 #include "capture/scanned_page.h"
 #include "cli/cli_process.h"
 #include "conversion/settings.h"
@@ -33,7 +35,9 @@ CPageScanFacts FactsOf(const std::string& fixture)
 {
     CPdfLibrary library;
     auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(FixturePath(fixture).c_str()));
-    CCaptureOutputDev device;
+    std::vector<CTextItem> store;
+    CTextCollector collector(ProcessFaceLookup(), store);
+    CCaptureOutputDev device(collector);
     device.startDoc(doc.get());
     doc->displayPage(&device, 1, 96, 96, 0, false, true, false);
     return device.ScanFacts();
