@@ -34,11 +34,13 @@ TEST(OptionTable, SpellingsAreUniqueAndEveryListedOptionIsTheConverters)
     for (const CliOptionSpec& spec : CliOptionTable()) {
         EXPECT_EQ(std::string(spec.longName).rfind("--", 0), 0u) << spec.longName;
         EXPECT_TRUE(spellings.insert(spec.longName).second) << spec.longName;
-        if (spec.shortName)
+        if (spec.shortName) {
             EXPECT_TRUE(spellings.insert(spec.shortName).second) << spec.shortName;
+        }
         EXPECT_EQ(spec.argument == CliArgument::None, spec.valueName == nullptr) << spec.longName;
-        if (spec.help)
+        if (spec.help) {
             EXPECT_NE(spec.commands & kConvertCommand, 0u) << spec.longName;
+        }
         EXPECT_NE(spec.commands, 0u) << spec.longName;
     }
 }
