@@ -179,7 +179,7 @@ bool SetPicture(CliOptions& o, const std::string* v, Spelling, std::string& erro
 
 constexpr unsigned kConvertAndToRtf = kConvertCommand | kToRtfCommand;
 
-const std::vector<CliOptionSpec> kOptions = {
+const std::vector<CliOptionEntry> kOptions = {
     {"-o", "--output", CliArgument::Value, "DIR", kConvertCommand,
      "folder for the dated \"Paperwell <date>\" sub-folder\n(default: the current folder)", SetOutput},
     {nullptr, "--frames", CliArgument::None, nullptr, kConvertAndToRtf,
@@ -224,19 +224,19 @@ const std::vector<CliOptionSpec> kOptions = {
 };
 
 // The option `arg` names, with its joined value if it has one.
-const CliOptionSpec* FindOption(CliCommand command, const std::string& arg, bool& joined, std::string& value)
+const CliOptionEntry* FindOption(CliCommand command, const std::string& arg, bool& joined, std::string& value)
 {
     joined = false;
-    for (const CliOptionSpec& spec : kOptions) {
-        if ((spec.commands & command) == 0)
+    for (const CliOptionEntry& entry : kOptions) {
+        if ((entry.commands & command) == 0)
             continue;
-        if (arg == spec.longName || (spec.shortName && arg == spec.shortName))
-            return &spec;
-        const std::string prefix = std::string(spec.longName) + "=";
-        if (spec.argument == CliArgument::Optional && arg.compare(0, prefix.size(), prefix) == 0) {
+        if (arg == entry.longName || (entry.shortName && arg == entry.shortName))
+            return &entry;
+        const std::string prefix = std::string(entry.longName) + "=";
+        if (entry.argument == CliArgument::Optional && arg.compare(0, prefix.size(), prefix) == 0) {
             joined = true;
             value = arg.substr(prefix.size());
-            return &spec;
+            return &entry;
         }
     }
     return nullptr;
@@ -244,7 +244,7 @@ const CliOptionSpec* FindOption(CliCommand command, const std::string& arg, bool
 
 } // namespace
 
-const std::vector<CliOptionSpec>& CliOptionTable()
+const std::vector<CliOptionEntry>& CliOptionTable()
 {
     return kOptions;
 }
@@ -264,20 +264,20 @@ bool ParseCommandLine(CliCommand command, const std::vector<std::string>& args, 
         }
         bool joined = false;
         std::string value;
-        const CliOptionSpec* spec = FindOption(command, arg, joined, value);
-        if (!spec) {
+        const CliOptionEntry* entry = FindOption(command, arg, joined, value);
+        if (!entry) {
             error = "unknown option " + arg;
             return false;
         }
-        if (spec->argument == CliArgument::Value) {
+        if (entry->argument == CliArgument::Value) {
             if (i + 1 >= args.size()) {
                 error = "option " + arg + " needs a value";
                 return false;
             }
             value = args[++i];
         }
-        const bool hasValue = spec->argument == CliArgument::Value || joined;
-        if (!spec->set(options, hasValue ? &value : nullptr, arg, error))
+        const bool hasValue = entry->argument == CliArgument::Value || joined;
+        if (!entry->set(options, hasValue ? &value : nullptr, arg, error))
             return false;
     }
     return true;
@@ -286,18 +286,18 @@ bool ParseCommandLine(CliCommand command, const std::vector<std::string>& args, 
 std::string OptionHelp(CliCommand command)
 {
     std::string help;
-    for (const CliOptionSpec& spec : kOptions) {
-        if ((spec.commands & command) == 0 || !spec.help)
+    for (const CliOptionEntry& entry : kOptions) {
+        if ((entry.commands & command) == 0 || !entry.help)
             continue;
-        std::string line = spec.shortName ? std::string("  ") + spec.shortName + ", " : std::string(6, ' ');
-        line += spec.longName;
-        if (spec.argument == CliArgument::Value)
-            line += std::string(" ") + spec.valueName;
-        else if (spec.argument == CliArgument::Optional)
-            line += std::string("[=") + spec.valueName + "]";
+        std::string line = entry.shortName ? std::string("  ") + entry.shortName + ", " : std::string(6, ' ');
+        line += entry.longName;
+        if (entry.argument == CliArgument::Value)
+            line += std::string(" ") + entry.valueName;
+        else if (entry.argument == CliArgument::Optional)
+            line += std::string("[=") + entry.valueName + "]";
         line.resize(std::max(line.size(), kHelpColumn - 1), ' ');
         line += ' ';
-        const std::string text = spec.help;
+        const std::string text = entry.help;
         for (size_t at = 0; at <= text.size();) {
             const size_t end = std::min(text.find('\n', at), text.size());
             help += line + text.substr(at, end - at) + "\n";

@@ -20,7 +20,7 @@ enum class CliArgument {
     Optional,  // --ocr[=LANGS]: only joined to the option
 };
 
-struct CliOptionSpec {
+struct CliOptionEntry {
     const char* shortName;  // "-o", or null
     const char* longName;   // "--output"
     CliArgument argument;
@@ -35,7 +35,7 @@ struct CliOptionSpec {
     bool (*set)(CliOptions& options, const std::string* value, const std::string& spelling, std::string& error);
 };
 
-const std::vector<CliOptionSpec>& CliOptionTable();
+const std::vector<CliOptionEntry>& CliOptionTable();
 
 // Parses args[first..] for `command`: options into `options`, the other
 // arguments (and every one after "--") into `positional`. False with

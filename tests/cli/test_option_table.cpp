@@ -31,17 +31,17 @@ std::string ErrorOf(CliCommand command, const std::vector<std::string>& args)
 TEST(OptionTable, SpellingsAreUniqueAndEveryListedOptionIsTheConverters)
 {
     std::set<std::string> spellings;
-    for (const CliOptionSpec& spec : CliOptionTable()) {
-        EXPECT_EQ(std::string(spec.longName).rfind("--", 0), 0u) << spec.longName;
-        EXPECT_TRUE(spellings.insert(spec.longName).second) << spec.longName;
-        if (spec.shortName) {
-            EXPECT_TRUE(spellings.insert(spec.shortName).second) << spec.shortName;
+    for (const CliOptionEntry& entry : CliOptionTable()) {
+        EXPECT_EQ(std::string(entry.longName).rfind("--", 0), 0u) << entry.longName;
+        EXPECT_TRUE(spellings.insert(entry.longName).second) << entry.longName;
+        if (entry.shortName) {
+            EXPECT_TRUE(spellings.insert(entry.shortName).second) << entry.shortName;
         }
-        EXPECT_EQ(spec.argument == CliArgument::None, spec.valueName == nullptr) << spec.longName;
-        if (spec.help) {
-            EXPECT_NE(spec.commands & kConvertCommand, 0u) << spec.longName;
+        EXPECT_EQ(entry.argument == CliArgument::None, entry.valueName == nullptr) << entry.longName;
+        if (entry.help) {
+            EXPECT_NE(entry.commands & kConvertCommand, 0u) << entry.longName;
         }
-        EXPECT_NE(spec.commands, 0u) << spec.longName;
+        EXPECT_NE(entry.commands, 0u) << entry.longName;
     }
 }
 
@@ -120,10 +120,10 @@ TEST(OptionTable, HelpListsEveryConverterOptionInItsColumn)
             ++listed;
     }
     size_t withHelp = 0;
-    for (const CliOptionSpec& spec : CliOptionTable())
-        if (spec.help && (spec.commands & kConvertCommand)) {
+    for (const CliOptionEntry& entry : CliOptionTable())
+        if (entry.help && (entry.commands & kConvertCommand)) {
             ++withHelp;
-            EXPECT_NE(help.find(spec.longName), std::string::npos) << spec.longName;
+            EXPECT_NE(help.find(entry.longName), std::string::npos) << entry.longName;
         }
     EXPECT_EQ(listed, withHelp);
     // The longest spelling leaves one blank before its text.
