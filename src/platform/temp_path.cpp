@@ -18,13 +18,27 @@ std::string privateFolder;
 pid_t folderOwner = 0;   // the process that made privateFolder
 bool disposed = false;   // the process is ending: make nothing any more
 
+constexpr int kRemoveAttempts = 50;        // passes over a tree that another thread is changing
+
+// Another thread may be removing part of the tree at the same moment (a
+// worker's folder going with its file); remove_all gives up at the first entry
+// that vanished under it, so pass again until the tree is gone.
+void RemoveTree(const std::string& path)
+{
+    for (int attempt = 0; attempt < kRemoveAttempts; ++attempt) {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+            return;
+    }
+}
+
 void RemovePrivateFolder()
 {
     // A forked child that exits must not take its parent's folder with it.
     if (privateFolder.empty() || getpid() != folderOwner)
         return;
-    std::error_code ec;
-    std::filesystem::remove_all(privateFolder, ec);
+    RemoveTree(privateFolder);
 }
 
 // Caller holds tempMutex.
@@ -88,8 +102,7 @@ void DisposePrivateTempFolder()
 {
     std::lock_guard<std::mutex> lock(tempMutex);
     disposed = true;
-    std::error_code ec;
     if (!privateFolder.empty() && getpid() == folderOwner)
-        std::filesystem::remove_all(privateFolder, ec);
+        RemoveTree(privateFolder);
     privateFolder.clear();
 }

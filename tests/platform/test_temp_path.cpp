@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/temp_path.h"
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kReportVariable = "PW_TEMP_PATH_REPORT";
+constexpr const char* kRaceVariable = "PW_TEMP_PATH_RACE";
 
 std::string ReadFile(const std::string& path)
 {
@@ -30,9 +32,9 @@ std::string ReadFile(const std::string& path)
 
 // Runs the helper test below in a new process with TMPDIR set to `tmpdir`;
 // returns what it reported: the path it got, or "" for none.
-std::string PathMadeByChild(const std::string& tmpdir, const std::string& report)
+std::string PathMadeByChild(const std::string& tmpdir, const std::string& report, const std::string& mode = "")
 {
-    const std::string command = std::string(kReportVariable) + "='" + report + "' TMPDIR='" + tmpdir
+    const std::string command = std::string(kRaceVariable) + "='" + mode + "' " + kReportVariable + "='" + report + "' TMPDIR='" + tmpdir
         + "' /proc/" + std::to_string(getpid()) + "/exe --gtest_also_run_disabled_tests --gtest_filter=TempPathChild.DISABLED_ReportOnePath"
         " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
@@ -46,7 +48,24 @@ TEST(TempPathChild, DISABLED_ReportOnePath)
     const char* report = std::getenv(kReportVariable);
     if (!report)
         GTEST_SKIP() << "runs only as a child of the temporary path tests";
-    std::ofstream(report) << MakeTempPath();
+    const std::string path = MakeTempPath();
+    std::ofstream(report) << path;
+    const char* race = std::getenv(kRaceVariable);
+    if (!race || std::string(race) != "dispose")
+        return;
+    // A process ending at once while its run thread removes a worker's
+    // folder inside the private one.
+    const fs::path worker = fs::path(PrivateTempFolder()) / "worker";
+    fs::create_directories(worker);
+    for (int i = 0; i < 2000; ++i)
+        std::ofstream(worker / std::to_string(i)) << "x";
+    std::thread runThread([&worker] {
+        std::error_code ec;
+        fs::remove_all(worker, ec);
+    });
+    DisposePrivateTempFolder();
+    runThread.join();
+    EXPECT_EQ(MakeTempPath(), "");
 }
 
 class TempPath : public ::testing::Test {
@@ -84,6 +103,16 @@ TEST_F(TempPath, FolderUnderTmpdirIsRemovedAtExit)
     const std::string path = PathMadeByChild(scratch.string(), (scratch / "report").string());
     ASSERT_EQ(path.rfind(scratch.string() + "/paperwell-", 0), 0u) << path;
     EXPECT_FALSE(fs::exists(fs::path(path).parent_path()));
+}
+
+TEST_F(TempPath, DisposingRemovesTheFolderWhileAnotherThreadRemovesPartOfIt)
+{
+    for (int round = 0; round < 5; ++round) {
+        const std::string report = (scratch / ("report" + std::to_string(round))).string();
+        const std::string path = PathMadeByChild(scratch.string(), report, "dispose");
+        ASSERT_EQ(path.rfind(scratch.string() + "/paperwell-", 0), 0u) << path;
+        EXPECT_FALSE(fs::exists(fs::path(path).parent_path())) << round;
+    }
 }
 
 TEST_F(TempPath, UnusableTmpdirGivesEmptyPath)
